@@ -1,0 +1,81 @@
+#include "core/DebugLog.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+std::string QualifiedFunctionName(const char* prettyFunction)
+{
+    std::string text = prettyFunction ? prettyFunction : "";
+    // The parameter list starts at the first "(" outside template brackets.
+    int depth = 0;
+    size_t end = text.size();
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '<') ++depth;
+        else if (c == '>' && depth > 0) --depth;
+        else if (c == '(' && depth == 0) { end = i; break; }
+    }
+    // The name starts after the last blank outside template brackets (return type,
+    // calling convention and "static" stand before it).
+    depth = 0;
+    size_t begin = 0;
+    for (size_t i = end; i-- > 0;) {
+        char c = text[i];
+        if (c == '>') ++depth;
+        else if (c == '<' && depth > 0) --depth;
+        else if (c == ' ' && depth == 0) { begin = i + 1; break; }
+    }
+    while (begin < end && (text[begin] == '*' || text[begin] == '&')) ++begin;
+    return text.substr(begin, end - begin);
+}
+
+namespace {
+
+const wchar_t kPrefix[] = L"<P%05lu><T%05lu><%04d-%02d-%02d %02d:%02d:%02d.%03d>(%hs)<%04d>: ";
+
+int MeasureAndFormat(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list args)
+{
+    va_list copy;
+    va_copy(copy, args);
+    int length = buffer ? _vsnwprintf(buffer, capacity, format, copy) : _vscwprintf(format, copy);
+    va_end(copy);
+    return length;
+}
+
+} // namespace
+
+std::wstring FormatLogLine(const LogStamp& s, const std::string& function, int line,
+                           const wchar_t* format, va_list args)
+{
+    wchar_t prefix[256];
+    int prefixLength = _snwprintf(prefix, 255, kPrefix, s.processId, s.threadId, s.year, s.month,
+                                  s.day, s.hour, s.minute, s.second, s.millisecond,
+                                  function.c_str(), line);
+    if (prefixLength < 0) return std::wstring();
+    prefix[prefixLength] = L'\0';
+
+    int messageLength = MeasureAndFormat(nullptr, 0, format, args);
+    if (messageLength < 0) return std::wstring();
+    std::vector<wchar_t> message(static_cast<size_t>(messageLength) + 2, L'\0');
+    MeasureAndFormat(message.data(), message.size() - 1, format, args);
+    return std::wstring(prefix) + message.data();
+}
+
+void DebugLog(const char* prettyFunction, int line, const wchar_t* format, ...)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LogStamp stamp{GetCurrentProcessId(), GetCurrentThreadId(), now.wYear, now.wMonth, now.wDay,
+                   now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+    va_list args;
+    va_start(args, format);
+    try {
+        std::wstring text = FormatLogLine(stamp, QualifiedFunctionName(prettyFunction), line, format, args);
+        if (!text.empty()) OutputDebugStringW(text.c_str());
+    } catch (...) {
+        // Out of memory: the line is dropped, the caller goes on.
+    }
+    va_end(args);
+}

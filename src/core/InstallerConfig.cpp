@@ -1,0 +1,7 @@
+#include "core/InstallerConfig.h"
+
+InstallerConfig& Config()
+{
+    static InstallerConfig config;
+    return config;
+}
