@@ -28,7 +28,12 @@ std::string QualifiedFunctionName(const char* prettyFunction)
         else if (c == ' ' && depth == 0) { begin = i + 1; break; }
     }
     while (begin < end && (text[begin] == '*' || text[begin] == '&')) ++begin;
-    return text.substr(begin, end - begin);
+    std::string name = text.substr(begin, end - begin);
+    // Functions private to a source file log under their plain class or function name.
+    const std::string anonymous = "{anonymous}::";
+    for (size_t at = name.find(anonymous); at != std::string::npos; at = name.find(anonymous, at))
+        name.erase(at, anonymous.size());
+    return name;
 }
 
 namespace {
@@ -44,23 +49,35 @@ int MeasureAndFormat(wchar_t* buffer, size_t capacity, const wchar_t* format, va
     return length;
 }
 
+// Formats with room measured first, so no length of function name or message is cut.
+std::wstring FormatText(const wchar_t* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::wstring text;
+    int length = MeasureAndFormat(nullptr, 0, format, args);
+    if (length >= 0) {
+        std::vector<wchar_t> buffer(static_cast<size_t>(length) + 2, L'\0');
+        MeasureAndFormat(buffer.data(), buffer.size() - 1, format, args);
+        text = buffer.data();
+    }
+    va_end(args);
+    return text;
+}
+
 } // namespace
 
 std::wstring FormatLogLine(const LogStamp& s, const std::string& function, int line,
                            const wchar_t* format, va_list args)
 {
-    wchar_t prefix[256];
-    int prefixLength = _snwprintf(prefix, 255, kPrefix, s.processId, s.threadId, s.year, s.month,
-                                  s.day, s.hour, s.minute, s.second, s.millisecond,
-                                  function.c_str(), line);
-    if (prefixLength < 0) return std::wstring();
-    prefix[prefixLength] = L'\0';
-
+    std::wstring prefix = FormatText(kPrefix, s.processId, s.threadId, s.year, s.month, s.day, s.hour,
+                                     s.minute, s.second, s.millisecond, function.c_str(), line);
+    if (prefix.empty()) return std::wstring();
     int messageLength = MeasureAndFormat(nullptr, 0, format, args);
     if (messageLength < 0) return std::wstring();
     std::vector<wchar_t> message(static_cast<size_t>(messageLength) + 2, L'\0');
     MeasureAndFormat(message.data(), message.size() - 1, format, args);
-    return std::wstring(prefix) + message.data();
+    return prefix + message.data();
 }
 
 void DebugLog(const char* prettyFunction, int line, const wchar_t* format, ...)

@@ -109,7 +109,9 @@ bool PumpMessages(HWND window)
     for (;;) {
         if (window && !IsWindow(window)) { result = false; break; }
         MSG msg;
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) { result = false; break; }
+        if (got == 0) {
             result = false;
             quit = true;
             quitCode = msg.wParam;

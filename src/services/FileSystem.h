@@ -1,0 +1,16 @@
+// The installer's temporary folder and directory chains.
+#pragma once
+
+#include <string>
+
+namespace Utils {
+
+// "~VarnelTemp.41831C53DC653F93\" under the user's temporary path, created when missing;
+// empty when it neither exists nor can be created.
+std::wstring GetTempDir();
+
+// Creates every missing directory along `path` (backslash-separated, at most 260
+// characters). True when all of them exist afterwards.
+bool CreateDirectories(const std::wstring& path);
+
+} // namespace Utils
