@@ -1,0 +1,200 @@
+#include "install/Installer.h"
+
+#include "core/DebugLog.h"
+#include "core/InstallerConfig.h"
+#include "install/ChildProcess.h"
+#include "install/OutputProtocol.h"
+#include "services/TextConversion.h"
+
+#include <cstdio>
+
+namespace {
+
+const wchar_t* Flag(bool value)
+{
+    return value ? L"true" : L"false";
+}
+
+const wchar_t kPackageFailed[] = L"安装包安装失败";
+const wchar_t kCommandLineTooLong[] = L"安装包命令行过长";
+
+} // namespace
+
+std::wstring BuildPackageCommandLine(const PackageSwitches& s)
+{
+    std::wstring line = s.quotedPackage;
+    line += L" /S -console=show -version=1.0.0";
+    line += L" -adminact=";
+    line += Flag(s.adminAccount);
+    line += L" -authorizationact=";
+    line += Flag(s.adminRights);
+    line += L" -dsc=";
+    line += Flag(s.desktopShortcut);
+    line += L" -ssc=";
+    line += Flag(s.quickShortcut);
+    if (!s.language.empty()) line += L" -inslang=\"" + s.language + L"\"";
+    if (!s.instCmd.empty()) line += L" " + s.instCmd;
+    if (!s.installFolder.empty()) {
+        line += L" -instdir=\"" + s.installFolder + L"\"";
+        // Packages take everything after "/D=" as the folder, so it stays last and bare.
+        line += L" /D=" + s.installFolder;
+    }
+    return line;
+}
+
+CInstaller::CInstaller(InstallCallback callback, const std::wstring& quotedPackage,
+                       const std::wstring& installFolder)
+    : m_Callback(std::move(callback)), m_Package(quotedPackage), m_InstallFolder(installFolder)
+{
+}
+
+CInstaller::~CInstaller()
+{
+    m_Worker.Join();
+}
+
+void CInstaller::Start()
+{
+    PackageSwitches s;
+    s.quotedPackage = m_Package;
+    s.adminAccount = m_AdminAccount;
+    s.adminRights = m_AdminRights;
+    s.desktopShortcut = m_DesktopShortcut;
+    s.quickShortcut = m_QuickShortcut;
+    s.language = m_Language;
+    s.instCmd = Config().m_InstCmd;
+    s.installFolder = m_InstallFolder;
+    m_CommandLine = BuildPackageCommandLine(s);
+    DEBUG_LOG(L"cmd: %ls\r\n", m_CommandLine.c_str());
+
+    m_Worker.Join();
+    m_Worker.Start(this, L"ABDEF", [](void* self) { static_cast<CInstaller*>(self)->Run(); });
+    if (!m_Worker.m_Handle) {
+        DEBUG_LOG(L"worker not created\r\n");
+        Send(IST_CODE_FAIL, 2.0, L"");
+        return;
+    }
+    m_Worker.Resume();
+}
+
+void CInstaller::Send(int32_t code, double value, const std::wstring& text)
+{
+    if (m_HoldVerdict && (code == INSTALL_SUCCESS || code == IST_CODE_FAIL)) {
+        m_HeldVerdict.push_back({code, value, text});
+        return;
+    }
+    if (m_Callback) m_Callback(code, value, text);
+}
+
+void CInstaller::Run()
+{
+    Send(IST_CODE_START, 0.0, L"");
+    Send(IST_CODE_PROGRESS, 0.0, L"");
+
+    if (m_CommandLine.size() > Utils::ChildProcess::kMaxCommandLine) {
+        DEBUG_LOG(L"command line of %d characters is too long\r\n", static_cast<int>(m_CommandLine.size()));
+        Send(IST_CODE_FAIL, 2.0, kCommandLineTooLong);
+        return;
+    }
+    Utils::ChildProcess child;
+    try {
+        child.Launch(m_CommandLine);
+    } catch (...) {
+        DEBUG_LOG(L"package not started\r\n");
+        Send(IST_CODE_FAIL, 2.0, L"");
+        return;
+    }
+
+    m_HoldVerdict = true;
+    m_HeldVerdict.clear();
+    int verdict = 0;
+    OutputProtocol::LineAssembler lines;
+    char buffer[1024];
+    int got;
+    // After the verdict the output is still read (and dropped) so that a chatty
+    // package never blocks on a full pipe.
+    while ((got = child.ReadOutput(buffer, sizeof(buffer))) > 0) {
+        if (verdict) continue;
+        std::string bytes = lines.Add(buffer, static_cast<size_t>(got));
+        if (!bytes.empty()) verdict = Parse(Utils::ToWide(bytes, static_cast<UINT>(m_CodePage)));
+    }
+    if (!verdict) {
+        std::string rest = lines.Flush();
+        if (!rest.empty()) verdict = Parse(Utils::ToWide(rest, static_cast<UINT>(m_CodePage)));
+    }
+    child.Wait();
+    DWORD exitCode = child.ExitCode();
+    DEBUG_LOG(L"package ended with %u\r\n", static_cast<unsigned>(exitCode));
+
+    m_HoldVerdict = false;
+    std::vector<Event> held;
+    held.swap(m_HeldVerdict);
+    for (const Event& e : held) Send(e.code, e.value, e.text);
+    if (verdict) return;
+
+    // Without a verdict a clean exit counts as success; a crash does not.
+    if (exitCode == 0) {
+        Send(INSTALL_SUCCESS, 1.0, L"");
+    } else {
+        Send(IST_CODE_FAIL, static_cast<double>(exitCode), kPackageFailed);
+    }
+}
+
+int CInstaller::Parse(const std::wstring& text)
+{
+    using namespace OutputProtocol;
+    int result = 0;
+    for (const std::wstring& line : SplitLines(text)) {
+        std::wstring v;
+        if (MatchKey(line, L"Progress=", v)) {
+            Send(IST_CODE_PROGRESS, ParseNumber(v), L"");
+        } else if (MatchKey(line, L"InstPath=", v)) {
+            Send(IST_CODE_INSTPATH, 0.0, v);
+        } else if (MatchKey(line, L"State=", v)) {
+            std::wstring state = Trim(v);
+            if (state == L"Success") {
+                Send(INSTALL_SUCCESS, 0.0, L"");
+                result = 1;
+            } else if (state == L"Fail") {
+                Send(IST_CODE_FAIL, 0.0, kPackageFailed);
+                result = 1000;
+            }
+        } else if (MatchKey(line, L"InstallVersion=", v)) {
+            int a = 0, b = 0, c = 0;
+            if (swscanf(v.c_str(), L"%d.%d.%d", &a, &b, &c) >= 1) {
+                m_InstallVersion[0] = a;
+                m_InstallVersion[1] = b;
+                m_InstallVersion[2] = c;
+            }
+        } else if (MatchKey(line, L"ExePath=", v)) {
+            DEBUG_LOG(L"ExePath: %ls\r\n", v.c_str());
+            Send(IST_CODE_EXEPATH, 0.0, v);
+        } else if (MatchKey(line, L"StartExe=", v)) {
+            Send(IST_CODE_EXEPATH, 0.0, v);
+        } else if (MatchKey(line, L"UninstExePath=", v)) {
+            Send(IST_CODE_UNINSTEXE, 0.0, v);
+        } else if (MatchKey(line, L"UninstExe=", v)) {
+            Send(IST_CODE_UNINSTEXE, 0.0, v);
+        } else if (MatchKey(line, L"UninstEp=", v)) {
+            Send(IST_CODE_UNINSTEP, 0.0, v);
+        } else if (MatchKey(line, L"Error=", v)) {
+            Send(IST_CODE_FAIL, 1000.0, v);
+            result = 1000;
+        } else if (MatchKey(line, L"TopShowDetention=", v)) {
+            Send(IST_CODE_TOPSHOW, ParseUnsigned32(v), L"");
+        } else if (MatchKey(line, L"FinsihCloseDetention=", v)) {
+            Send(IST_CODE_FINISHCLOSE, ParseUnsigned32(v), L"");
+        } else if (MatchKey(line, L"StartUrl=", v)) {
+            Send(IST_CODE_STARTURL, 0.0, v);
+        } else if (MatchKey(line, L"StartupStyle=", v)) {
+            std::wstring style = Trim(v);
+            double number = style == L"AutoStartup" ? 1.0 : style == L"UserStartup" ? 2.0 : 0.0;
+            Send(IST_CODE_STARTUPSTYLE, number, L"");
+        } else if (MatchKey(line, L"Encode=", v)) {
+            m_CodePage = PackageCodePage(Trim(v));
+        } else if (MatchKey(line, L"Message=", v)) {
+            Send(IST_CODE_MESSAGE, 0.0, v);
+        }
+    }
+    return result;
+}
