@@ -1,0 +1,15 @@
+// Paths of test fixtures as the Windows program sees them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A host path ("/work/...") as a Windows path ("Z:\work\...").
+std::wstring HostPath(const std::string& hostPath);
+// A file of the toolkit's archive fixtures.
+std::wstring FixturePath(const std::string& name);
+std::vector<uint8_t> ReadAll(const std::wstring& path);
+bool WriteAll(const std::wstring& path, const std::vector<uint8_t>& bytes);
+// A fresh, empty folder under the test's working folder, ending with "\".
+std::wstring FreshFolder(const std::wstring& name);
