@@ -1,0 +1,191 @@
+#include "support/TestServer.h"
+
+#include "services/TextConversion.h"
+
+#include <curl/curl.h>
+#include <json/json.h>
+
+#include <memory>
+#include <sstream>
+
+#ifndef LUMENO_SOURCE_DIR
+#error "LUMENO_SOURCE_DIR must name the source tree"
+#endif
+
+namespace {
+
+size_t Collect(char* data, size_t size, size_t count, void* user)
+{
+    static_cast<std::string*>(user)->append(data, size * count);
+    return size * count;
+}
+
+// Reads one line (without its end) from a pipe; false at end of file.
+bool ReadLine(HANDLE pipe, std::string* line)
+{
+    line->clear();
+    for (;;) {
+        char c = 0;
+        DWORD got = 0;
+        if (!ReadFile(pipe, &c, 1, &got, nullptr) || got == 0) return false;
+        if (c == '\n') return true;
+        if (c != '\r') line->push_back(c);
+    }
+}
+
+} // namespace
+
+std::string TestServer::UnixPath(const std::wstring& path)
+{
+    if (!path.empty() && path[0] == L'/') return Utils::ToNarrow(path, CP_UTF8);
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    auto convert = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (convert) {
+        if (char* unix = convert(path.c_str())) {
+            std::string result(unix);
+            HeapFree(GetProcessHeap(), 0, unix);
+            return result;
+        }
+    }
+    std::string result = Utils::ToNarrow(path, CP_UTF8);
+    if (result.size() > 2 && result[1] == ':') result.erase(0, 2);
+    for (char& c : result) if (c == '\\') c = '/';
+    return result;
+}
+
+TestServer::TestServer(const std::wstring& root)
+{
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE stdinRead = nullptr, stdoutWrite = nullptr;
+    if (!CreatePipe(&stdinRead, &m_StdinWrite, &sa, 0)) return;
+    if (!CreatePipe(&m_StdoutRead, &stdoutWrite, &sa, 0)) {
+        CloseHandle(stdinRead);
+        return;
+    }
+    SetHandleInformation(m_StdinWrite, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(m_StdoutRead, HANDLE_FLAG_INHERIT, 0);
+
+    std::wstring script = Utils::ToWide(LUMENO_SOURCE_DIR "/tests/support/http_server.py", CP_UTF8);
+    std::wstring command = L"/usr/bin/python3 \"" + script + L"\" --root \"" +
+                           Utils::ToWide(UnixPath(root), CP_UTF8) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = stdinRead;
+    si.hStdOutput = stdoutWrite;
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi{};
+    std::vector<wchar_t> line(command.begin(), command.end());
+    line.push_back(L'\0');
+    BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                  nullptr, &si, &pi);
+    CloseHandle(stdinRead);
+    CloseHandle(stdoutWrite);
+    if (!started) return;
+    CloseHandle(pi.hThread);
+    m_Process = pi.hProcess;
+
+    std::string first;
+    if (ReadLine(m_StdoutRead, &first) && first.rfind("PORT ", 0) == 0)
+        m_Port = atoi(first.c_str() + 5);
+    if (m_Port == 0) Stop();
+}
+
+TestServer::~TestServer()
+{
+    Stop();
+}
+
+void TestServer::Stop()
+{
+    if (m_StdinWrite) {
+        CloseHandle(m_StdinWrite);
+        m_StdinWrite = nullptr;
+    }
+    if (m_Process) {
+        if (WaitForSingleObject(m_Process, 10000) != WAIT_OBJECT_0) TerminateProcess(m_Process, 1);
+        CloseHandle(m_Process);
+        m_Process = nullptr;
+    }
+    if (m_StdoutRead) {
+        CloseHandle(m_StdoutRead);
+        m_StdoutRead = nullptr;
+    }
+}
+
+std::string TestServer::UrlA(const std::string& path) const
+{
+    return "http://127.0.0.1:" + std::to_string(m_Port) + path;
+}
+
+std::wstring TestServer::Url(const std::string& path) const
+{
+    return Utils::ToWide(UrlA(path), CP_UTF8);
+}
+
+bool TestServer::Control(const std::string& method, const std::string& path,
+                         const std::string& body, std::string* response)
+{
+    if (m_Port == 0) return false;
+    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
+    if (!curl) return false;
+    std::string text;
+    std::string url = UrlA(path);
+    curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, Collect);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &text);
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 20L);
+    if (method == "POST") {
+        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
+        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+    }
+    if (curl_easy_perform(curl.get()) != CURLE_OK) return false;
+    long status = 0;
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
+    if (response) *response = text;
+    return status == 200;
+}
+
+std::string TestServer::Md5Of(const std::string& name)
+{
+    std::string text;
+    if (!Control("GET", "/_control/md5/" + name, "", &text)) return "";
+    return text;
+}
+
+std::wstring TestServer::FileUrl(const std::string& name)
+{
+    return Url("/software/" + Md5Of(name) + "/" + name);
+}
+
+bool TestServer::SetFaults(const std::string& json)
+{
+    return Control("POST", "/_control/faults", json, nullptr);
+}
+
+bool TestServer::Reset()
+{
+    return Control("POST", "/_control/reset", "", nullptr);
+}
+
+std::vector<TestServer::Request> TestServer::Requests()
+{
+    std::vector<Request> result;
+    std::string text;
+    if (!Control("GET", "/_control/log", "", &text)) return result;
+    Json::Value root;
+    Json::CharReaderBuilder builder;
+    std::string errors;
+    std::istringstream in(text);
+    if (!Json::parseFromStream(builder, in, &root, &errors) || !root.isArray()) return result;
+    for (const Json::Value& item : root) {
+        Request r;
+        r.method = item["method"].asString();
+        r.path = item["path"].asString();
+        r.range = item["range"].asString();
+        r.status = item["status"].asInt();
+        result.push_back(r);
+    }
+    return result;
+}
