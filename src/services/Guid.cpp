@@ -1,0 +1,25 @@
+#include "services/Guid.h"
+
+#include <objbase.h>
+
+#include <cwchar>
+
+namespace Utils {
+
+std::wstring GuidToString(const GUID& g)
+{
+    wchar_t text[40] = {};
+    swprintf(text, 40, L"%08lX%04X%04x%02X%02X%02X%02X%02X%02X%02X%02X", static_cast<unsigned long>(g.Data1),
+             g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5],
+             g.Data4[6], g.Data4[7]);
+    return text;
+}
+
+std::wstring CreateGuidString()
+{
+    GUID guid;
+    if (FAILED(CoCreateGuid(&guid))) return std::wstring();
+    return GuidToString(guid);
+}
+
+} // namespace Utils
