@@ -14,5 +14,5 @@ enum class NumberParse {
 // Decimal integer with optional sign.
 NumberParse ParseInt32(const std::wstring& text, int32_t& result);
 // Decimal number with optional sign, fraction and exponent. Only finite decimal numbers
-// count: "inf", "nan" and hexadecimal forms are no number.
+// count: "inf" and "nan" are no number, and "0x10" reads as 0.
 NumberParse ParseDouble(const std::wstring& text, double& result);
