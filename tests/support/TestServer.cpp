@@ -5,6 +5,8 @@
 #include <curl/curl.h>
 #include <json/json.h>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <sstream>
 
@@ -18,19 +20,6 @@ size_t Collect(char* data, size_t size, size_t count, void* user)
 {
     static_cast<std::string*>(user)->append(data, size * count);
     return size * count;
-}
-
-// Reads one line (without its end) from a pipe; false at end of file.
-bool ReadLine(HANDLE pipe, std::string* line)
-{
-    line->clear();
-    for (;;) {
-        char c = 0;
-        DWORD got = 0;
-        if (!ReadFile(pipe, &c, 1, &got, nullptr) || got == 0) return false;
-        if (c == '\n') return true;
-        if (c != '\r') line->push_back(c);
-    }
 }
 
 } // namespace
@@ -56,40 +45,47 @@ std::string TestServer::UnixPath(const std::wstring& path)
 
 TestServer::TestServer(const std::wstring& root)
 {
-    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-    HANDLE stdinRead = nullptr, stdoutWrite = nullptr;
-    if (!CreatePipe(&stdinRead, &m_StdinWrite, &sa, 0)) return;
-    if (!CreatePipe(&m_StdoutRead, &stdoutWrite, &sa, 0)) {
-        CloseHandle(stdinRead);
-        return;
-    }
-    SetHandleInformation(m_StdinWrite, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(m_StdoutRead, HANDLE_FLAG_INHERIT, 0);
+    static LONG serial = 0;
+    wchar_t folder[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    std::wstring portFile = std::wstring(folder) + L"\\http_server_" +
+                            std::to_wstring(GetCurrentProcessId()) + L"_" +
+                            std::to_wstring(InterlockedIncrement(&serial)) + L".port";
+    DeleteFileW(portFile.c_str());
 
     std::wstring script = Utils::ToWide(LUMENO_SOURCE_DIR "/tests/support/http_server.py", CP_UTF8);
     std::wstring command = L"/usr/bin/python3 \"" + script + L"\" --root \"" +
-                           Utils::ToWide(UnixPath(root), CP_UTF8) + L"\"";
+                           Utils::ToWide(UnixPath(root), CP_UTF8) + L"\" --port-file \"" +
+                           Utils::ToWide(UnixPath(portFile), CP_UTF8) + L"\" --idle-exit 10";
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = stdinRead;
-    si.hStdOutput = stdoutWrite;
-    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi{};
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
-    BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                  nullptr, &si, &pi);
-    CloseHandle(stdinRead);
-    CloseHandle(stdoutWrite);
-    if (!started) return;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        fprintf(stderr, "TestServer: cannot start %ls (error %lu)\n", command.c_str(), GetLastError());
+        return;
+    }
     CloseHandle(pi.hThread);
     m_Process = pi.hProcess;
 
-    std::string first;
-    if (ReadLine(m_StdoutRead, &first) && first.rfind("PORT ", 0) == 0)
-        m_Port = atoi(first.c_str() + 5);
-    if (m_Port == 0) Stop();
+    for (int i = 0; i < 200 && m_Port == 0; ++i) {
+        FILE* file = _wfopen(portFile.c_str(), L"rb");
+        if (file) {
+            char text[16] = {};
+            fread(text, 1, sizeof(text) - 1, file);
+            fclose(file);
+            m_Port = atoi(text);
+        }
+        if (m_Port == 0) Sleep(50);
+    }
+    DeleteFileW(portFile.c_str());
+    if (m_Port == 0) {
+        fprintf(stderr, "TestServer: no port from %ls\n", command.c_str());
+        return;
+    }
+    m_Pinger = std::thread([this] { PingLoop(); });
 }
 
 TestServer::~TestServer()
@@ -97,20 +93,28 @@ TestServer::~TestServer()
     Stop();
 }
 
+void TestServer::PingLoop()
+{
+    std::unique_lock<std::mutex> lock(m_Lock);
+    while (!m_Wake.wait_for(lock, std::chrono::seconds(1), [this] { return m_Stopping; })) {
+        lock.unlock();
+        Control("GET", "/_control/ping", "", nullptr);
+        lock.lock();
+    }
+}
+
 void TestServer::Stop()
 {
-    if (m_StdinWrite) {
-        CloseHandle(m_StdinWrite);
-        m_StdinWrite = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_Lock);
+        m_Stopping = true;
     }
+    m_Wake.notify_all();
+    if (m_Pinger.joinable()) m_Pinger.join();
+    if (m_Port != 0) Control("GET", "/_control/quit", "", nullptr);
     if (m_Process) {
-        if (WaitForSingleObject(m_Process, 10000) != WAIT_OBJECT_0) TerminateProcess(m_Process, 1);
         CloseHandle(m_Process);
         m_Process = nullptr;
-    }
-    if (m_StdoutRead) {
-        CloseHandle(m_StdoutRead);
-        m_StdoutRead = nullptr;
     }
 }
 

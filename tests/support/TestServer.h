@@ -1,12 +1,18 @@
 // A real HTTP server for tests: tests/support/http_server.py started as a child process
 // on a free port of 127.0.0.1, with its fault-injection and request-log control API.
-// The server ends when this object goes away (its standard input is closed).
+// A Linux program started from Wine has no usable standard handles, so the port comes
+// through a file and a background ping keeps the server alive: it is asked to quit when
+// this object goes away, and ends by itself 10 s after its last request should the test
+// program die.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class TestServer {
@@ -48,8 +54,12 @@ private:
                  std::string* response);
     void Stop();
 
+    void PingLoop();
+
     HANDLE m_Process = nullptr;
-    HANDLE m_StdinWrite = nullptr;
-    HANDLE m_StdoutRead = nullptr;
     int m_Port = 0;
+    std::thread m_Pinger;
+    std::mutex m_Lock;
+    std::condition_variable m_Wake;
+    bool m_Stopping = false;
 };

@@ -1,10 +1,15 @@
 #!/usr/bin/python3
 """Small HTTP/1.1 file server for download tests and the demo, with fault injection.
 
-Usage: http_server.py --root FOLDER [--port N]
-  Binds 127.0.0.1 (port 0 = a free port unless --port is given) and prints "PORT <n>"
-  as its first stdout line. It serves until its stdin reaches end of file or a
-  request for /_control/quit arrives, so a test that dies never leaves it running.
+Usage: http_server.py --root FOLDER [--port N] [--port-file FILE] [--idle-exit S]
+                      [--stdin-lifeline]
+  Binds 127.0.0.1 (a free port unless --port is given), prints "PORT <n>" as its first
+  stdout line and, with --port-file, writes "<n>" to FILE (atomically). It serves until
+  /_control/quit is requested, or no request at all arrived for S seconds
+  (--idle-exit; /_control/ping keeps it alive), or, with --stdin-lifeline, its stdin
+  reaches end of file. A Linux program started by a Wine program gets no usable
+  standard handles, so Windows test programs use --port-file and --idle-exit (see
+  TestServer.h, which pings every second); shell scripts may use either.
   Python standard library only; one thread per connection; keep-alive.
 
 Files
@@ -35,6 +40,7 @@ Control API (same port; not logged, not faulted)
   GET  /_control/log          JSON list of the file requests seen, in order:
       {"method", "path", "range" ("" when none), "status"}
   POST /_control/reset        clears directives, counters and the log
+  GET  /_control/ping         answers "pong" (keeps an --idle-exit server alive)
   GET  /_control/quit         ends the server
 """
 
@@ -166,6 +172,8 @@ class Handler(BaseHTTPRequestHandler):
                 self.rfile.read(length)
             state.reset()
             self.send_small(200, b"ok\n")
+        elif path == "/_control/ping":
+            self.send_small(200, b"pong\n")
         elif path == "/_control/quit":
             self.send_small(200, b"bye\n")
             threading.Thread(target=self.server.shutdown, daemon=True).start()
@@ -180,6 +188,7 @@ class Handler(BaseHTTPRequestHandler):
         self.handle_request()
 
     def do_POST(self):
+        self.server.last_request = time.monotonic()
         path = unquote(urlsplit(self.path).path)
         if path.startswith("/_control/"):
             self.control(path)
@@ -187,6 +196,7 @@ class Handler(BaseHTTPRequestHandler):
             self.send_small(405, b"method not allowed\n")
 
     def handle_request(self):
+        self.server.last_request = time.monotonic()
         path = unquote(urlsplit(self.path).path)
         if path.startswith("/_control/"):
             self.control(path)
@@ -299,36 +309,61 @@ class Handler(BaseHTTPRequestHandler):
 class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
+    last_request = time.monotonic()
 
 
 def main():
     args = sys.argv[1:]
-    root, port = ".", 0
+    root, port, port_file, idle_exit, stdin_lifeline = ".", 0, None, None, False
     while args:
         key = args.pop(0)
         if key == "--root" and args:
             root = args.pop(0)
         elif key == "--port" and args:
             port = int(args.pop(0))
+        elif key == "--port-file" and args:
+            port_file = args.pop(0)
+        elif key == "--idle-exit" and args:
+            idle_exit = float(args.pop(0))
+        elif key == "--stdin-lifeline":
+            stdin_lifeline = True
         else:
-            print("usage: http_server.py --root FOLDER [--port N]", file=sys.stderr)
+            print("usage: http_server.py --root FOLDER [--port N] [--port-file FILE]"
+                  " [--idle-exit S] [--stdin-lifeline]", file=sys.stderr)
             return 2
     server = Server(("127.0.0.1", port), Handler)
     server.state = State(os.path.abspath(root))
-    print("PORT %d" % server.server_address[1], flush=True)
+    server.last_request = time.monotonic()
+    actual = server.server_address[1]
+    try:
+        print("PORT %d" % actual, flush=True)
+    except (OSError, ValueError):
+        pass
+    if port_file:
+        temporary = port_file + ".tmp"
+        with open(temporary, "w") as f:
+            f.write("%d" % actual)
+        os.replace(temporary, port_file)
 
-    def watch_stdin():
-        try:
-            while sys.stdin.buffer.read(4096):
+    if stdin_lifeline:
+        def watch_stdin():
+            try:
+                while sys.stdin.buffer.read(4096):
+                    pass
+            except (OSError, ValueError, AttributeError):
                 pass
-        except (OSError, ValueError):
-            pass
-        server.shutdown()
+            server.shutdown()
+        threading.Thread(target=watch_stdin, daemon=True).start()
 
-    threading.Thread(target=watch_stdin, daemon=True).start()
+    if idle_exit:
+        def watch_idle():
+            while time.monotonic() - server.last_request < idle_exit:
+                time.sleep(0.5)
+            server.shutdown()
+        threading.Thread(target=watch_idle, daemon=True).start()
+
     server.serve_forever(poll_interval=0.2)
     server.server_close()
-    sys.stdout.flush()
     # Handlers may still be stalling on purpose; they must not keep the process alive.
     os._exit(0)
 
