@@ -9,6 +9,9 @@
 //   -showconfig          print the effective configuration as JSON and end
 // It runs one attempt and prints every event as one JSON line on standard output;
 // exit code 0 after a successful install, 1 after a failure, 2 for a bad command line.
+// libcurl brings winsock2.h, which must come before windows.h.
+#include <curl/curl.h>
+
 #include "core/CommandLine.h"
 #include "core/InstallEvents.h"
 #include "core/InstallerConfig.h"
@@ -16,7 +19,6 @@
 #include "services/Account.h"
 #include "services/TextConversion.h"
 
-#include <curl/curl.h>
 #include <windows.h>
 
 #include <cmath>

@@ -1,3 +1,6 @@
+// libcurl brings winsock2.h, which must come before windows.h.
+#include <curl/curl.h>
+
 #include "install/DownloadInstaller.h"
 
 #include "core/InstallerConfig.h"
@@ -7,7 +10,6 @@
 #include "services/Process.h"
 #include "support/TestServer.h"
 
-#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -275,10 +277,12 @@ TEST_F(Orchestrator, PackageFailureIsReportedAndThePackageDeleted)
     installer->Start();
     ASSERT_TRUE(recorder.WaitFor(kTerminal, 120));
     installer.reset();
+    // The package's "State=Fail" comes after its "Error=" verdict and is not read.
     std::vector<Event> events = recorder.Events();
-    ASSERT_GE(events.size(), 2u);
-    EXPECT_EQ(events[events.size() - 2], (Event{IST_CODE_FAIL, 1000.0, L"demo failure requested"}));
-    EXPECT_EQ(events.back(), (Event{IST_CODE_FAIL, 0.0, L"安装包安装失败"}));
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back(), (Event{IST_CODE_FAIL, 1000.0, L"demo failure requested"}));
+    std::vector<int32_t> codes = recorder.Codes();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), IST_CODE_FAIL), 1);
     EXPECT_FALSE(FileExists(folder + L"\\__Package_Lumeno.exe"));
 }
 
