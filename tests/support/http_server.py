@@ -27,6 +27,7 @@ Control API (same port; not logged, not faulted)
       {"name": "f.bin"}         matches requests whose last path segment is f.bin, or
       {"path": "/software/.../f.bin"} an exact path; neither matches every file request;
       "method": "GET"|"HEAD"    only that method (default both);
+      "range_prefix": "bytes=0-"  only requests whose Range header starts with that;
       "nth": k                  only the k-th matching request (1-based), or
       "times": k                only the first k matching requests (default all);
     and the effects (several directives may hit one request; their effects add up):
@@ -74,7 +75,7 @@ class State:
         with self.lock:
             self.directives = [dict(item, _seen=0) for item in items]
 
-    def effects_for(self, method, path):
+    def effects_for(self, method, path, range_header):
         """Counts the request against every matching directive and merges the effects."""
         name = path.rsplit("/", 1)[-1]
         merged = {}
@@ -86,13 +87,15 @@ class State:
                     continue
                 if "method" in d and d["method"] != method:
                     continue
+                if "range_prefix" in d and not (range_header or "").startswith(d["range_prefix"]):
+                    continue
                 d["_seen"] += 1
                 if "nth" in d and d["_seen"] != d["nth"]:
                     continue
                 if "times" in d and d["_seen"] > d["times"]:
                     continue
                 for key, value in d.items():
-                    if key not in ("name", "path", "method", "nth", "times", "_seen"):
+                    if key not in ("name", "path", "method", "range_prefix", "nth", "times", "_seen"):
                         merged[key] = value
         return merged
 
@@ -203,7 +206,7 @@ class Handler(BaseHTTPRequestHandler):
             return
         state = self.server.state
         range_header = self.headers.get("Range")
-        effects = state.effects_for(self.command, path)
+        effects = state.effects_for(self.command, path, range_header)
 
         if path.startswith("/redirect/"):
             parts = path.split("/", 3)  # "", "redirect", n, rest
