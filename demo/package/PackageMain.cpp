@@ -105,7 +105,7 @@ int wmain()
         }
         case 9:
             ok = WritePrivateProfileStringW(L"Install", L"Language",
-                                            options.language.empty() ? L"en" : options.language.c_str(),
+                                            options.language.empty() ? L"en-US" : options.language.c_str(),
                                             (folder + L"\\config.ini").c_str()) != FALSE;
             break;
         default: break;

@@ -15,6 +15,7 @@
 #include "core/CommandLine.h"
 #include "core/InstallEvents.h"
 #include "core/InstallerConfig.h"
+#include "i18n/Language.h"
 #include "install/DownloadInstaller.h"
 #include "services/Account.h"
 #include "services/TextConversion.h"
@@ -141,6 +142,16 @@ bool SwitchBool(const CommandLine& args, const wchar_t* key, bool fallback)
     return args.Has(key) ? args.GetBool(key) : fallback;
 }
 
+// The language tag handed to the package: -inslang= when given, else the code of the
+// configured language index, else that of the system's UI language.
+std::wstring PackageLanguage(const CommandLine& args, const InstallerConfig& config)
+{
+    if (args.Has(L"-inslang")) return args.GetString(L"-inslang");
+    int index = config.m_LanguageIndex;
+    if (index < 0 || index >= kLanguageCount) index = DefaultLanguageIndex();
+    return Utils::ToWide(LanguageCode(index), CP_ACP);
+}
+
 } // namespace
 
 int wmain()
@@ -176,7 +187,7 @@ int wmain()
             L"", L"", L"", true, true, true);
         installer.SetInstallInfo(config.m_DownloadUrl, L"", args.GetString(L"-uninstaller"), folder,
                                  SwitchBool(args, L"-dsc", true), SwitchBool(args, L"-ssc", true), adminAccount,
-                                 Utils::IsUserAdmin(), args.GetString(L"-inslang"));
+                                 Utils::IsUserAdmin(), PackageLanguage(args, config));
         installer.Start();
         success = printer.Wait();
     }  // waits for the workers, so the package is gone before the program ends
