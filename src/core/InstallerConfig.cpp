@@ -2,6 +2,7 @@
 
 #include "core/CommandLine.h"
 #include "core/NumberText.h"
+#include "services/FileSystem.h"
 #include "services/SystemInfo.h"
 
 #include <windows.h>
@@ -28,11 +29,6 @@ std::wstring ReadIniString(const std::wstring& path, const wchar_t* key, const w
     return buffer;
 }
 
-bool FileExists(const std::wstring& path)
-{
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // Numbers too large for their field keep the previous value; no number at all gives 0.
 void ApplyIntSwitch(int32_t& field, const CommandLine& commandLine, const wchar_t* key)
@@ -124,7 +120,7 @@ void LoadInstallerConfigFrom(InstallerConfig& config, const std::wstring& iniPat
 {
     config = InstallerConfig();
     config.m_DownloadUrl = RouteDownloadUrl(kBuiltInDownloadUrl);
-    if (iniPath.empty() || !FileExists(iniPath)) return;
+    if (iniPath.empty() || !Utils::FileExists(iniPath)) return;
 
     config.m_DownloadUrl = RouteDownloadUrl(ReadIniString(iniPath, L"DownloadUrl", kBuiltInDownloadUrl));
     config.m_DownloadType = static_cast<int32_t>(GetPrivateProfileIntW(kSection, L"DownloadType", 1, iniPath.c_str()));

@@ -15,12 +15,6 @@ std::wstring g_RememberedPackage;
 
 const wchar_t kProductExe[] = L"lumenomanager.exe";
 
-bool FileExists(const std::wstring& path)
-{
-    if (path.empty()) return false;
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::wstring ParentFolder(const std::wstring& path)
 {
@@ -94,7 +88,7 @@ void CDownloadInstaller::Start()
     m_Installer->SetAccount(m_AdminAccount, m_AdminRights);
     m_Installer->SetLanguage(m_Language);
 
-    if (!FileExists(m_Uninstaller)) {
+    if (!Utils::FileExists(m_Uninstaller)) {
         m_Downloader->Start();
         return;
     }

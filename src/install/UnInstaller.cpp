@@ -4,6 +4,7 @@
 #include "install/ChildProcess.h"
 #include "install/OutputProtocol.h"
 #include "services/Account.h"
+#include "services/FileSystem.h"
 #include "services/Process.h"
 #include "services/TextConversion.h"
 
@@ -18,11 +19,6 @@ const wchar_t kUninstallFailed[] = L"安装包卸载失败";
 const wchar_t kUninstallerMissing[] = L"可执行卸载文件不存在";
 const wchar_t kCommandLineTooLong[] = L"卸载命令行过长";
 
-bool FileExists(const std::wstring& path)
-{
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 } // namespace
 
@@ -88,7 +84,7 @@ void CUnInstaller::Run()
     if (!m_WaitForProcess.empty()) {
         while (Utils::FindProcess(m_WaitForProcess) != 0) Sleep(100);
     }
-    if (!FileExists(m_Uninstaller)) {
+    if (!Utils::FileExists(m_Uninstaller)) {
         DEBUG_LOG(L"no uninstaller at %ls\r\n", m_Uninstaller.c_str());
         Send(UNIST_CODE_FAIL, 1.0, kUninstallerMissing);
         return;

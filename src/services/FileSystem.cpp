@@ -44,4 +44,11 @@ bool CreateDirectories(const std::wstring& path)
     return true;
 }
 
+bool FileExists(const std::wstring& path)
+{
+    if (path.empty()) return false;
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 } // namespace Utils

@@ -13,4 +13,7 @@ std::wstring GetTempDir();
 // characters). True when all of them exist afterwards.
 bool CreateDirectories(const std::wstring& path);
 
+// True when `path` names an existing file (not a folder).
+bool FileExists(const std::wstring& path);
+
 } // namespace Utils

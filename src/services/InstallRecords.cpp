@@ -15,11 +15,6 @@ namespace {
 
 const wchar_t kInstallSection[] = L"Install";
 
-bool FileExists(const std::wstring& path)
-{
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::wstring ExecutableFileName()
 {
@@ -79,7 +74,7 @@ bool WriteInstallRegistry(const std::wstring& installDir, std::wstring& uninstal
 {
     bool written = WriteRegistryValue(L"InstallPath", installDir, keyPath);
     if (uninstallEp.empty()) uninstallEp = installDir + L"\\uninst.ep";
-    if (FileExists(uninstallEp)) WriteRegistryValue(L"UnInstallEp", uninstallEp, keyPath);
+    if (Utils::FileExists(uninstallEp)) WriteRegistryValue(L"UnInstallEp", uninstallEp, keyPath);
     return written;
 }
 
