@@ -158,6 +158,7 @@ int CurlClient::Transfer(CURL* handle, FILE*& file)
         DEBUG_LOG(L"part file longer than the file, starting again\r\n");
         file = _wfreopen(partPath.c_str(), L"wb", file);
         if (!file) return kFileError;
+        setvbuf(file, nullptr, _IOFBF, kFileBufferBytes);
         m_ResumeOffset = 0;
     }
 
@@ -179,6 +180,7 @@ int CurlClient::Transfer(CURL* handle, FILE*& file)
     result |= curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
     result |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
     result |= ApplyTransferGuards(handle, m_StallSeconds);
+    result |= curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
 
     if (m_ResumeOffset > 0)
         result |= curl_easy_setopt(handle, CURLOPT_RESUME_FROM_LARGE, curl_off_t(m_ResumeOffset));
@@ -193,6 +195,7 @@ int CurlClient::Transfer(CURL* handle, FILE*& file)
             if (!file) {
                 result = kFileError;
             } else {
+                setvbuf(file, nullptr, _IOFBF, kFileBufferBytes);
                 m_ResumeOffset = 0;
                 curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
                 curl_easy_setopt(handle, CURLOPT_RESUME_FROM_LARGE, curl_off_t(0));
@@ -233,7 +236,10 @@ int CurlClient::Start()
             result = kNoHandle;
         } else {
             file = _wfopen(partPathW.c_str(), L"ab+");
-            if (!file) result = kFileError;
+            if (!file)
+                result = kFileError;
+            else
+                setvbuf(file, nullptr, _IOFBF, kFileBufferBytes);
         }
     }
     if (result == 0 && m_Cancel) result = CURLE_ABORTED_BY_CALLBACK;

@@ -137,7 +137,10 @@ void CMTCurlDownloader::Start_Down()
         } else {
             node->status = -1;
             node->file = _wfopen(node->path.c_str(), L"ab");
-            if (!node->file) node->status = -2;
+            if (!node->file)
+                node->status = -2;
+            else
+                setvbuf(node->file, nullptr, _IOFBF, kFileBufferBytes);
         }
         DEBUG_LOG(L"range %d: %I64d-%I64d status %d\r\n", int(i), node->next, node->last,
                   node->status);
@@ -296,6 +299,7 @@ int CMTCurlDownloader::downloadExe(DownloadPartNode* node)
     result |= curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
     result |= curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L);
     result |= ApplyTransferGuards(h, m_StallSeconds);
+    result |= curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     result |= curl_easy_setopt(h, CURLOPT_RANGE, range.c_str());
     if (result != 0) {
         node->status = result;
