@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <vector>
 
 namespace {
 
@@ -28,7 +27,6 @@ std::wstring ReadIniString(const std::wstring& path, const wchar_t* key, const w
     GetPrivateProfileStringW(kSection, key, fallback, buffer, kIniValueBuffer, path.c_str());
     return buffer;
 }
-
 
 // Numbers too large for their field keep the previous value; no number at all gives 0.
 void ApplyIntSwitch(int32_t& field, const CommandLine& commandLine, const wchar_t* key)
@@ -103,14 +101,8 @@ std::wstring RouteDownloadUrlFor(const std::wstring& url, const std::wstring& os
 
 std::wstring InstallerConfigPath()
 {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return std::wstring();
-        if (length < buffer.size()) break;
-        buffer.resize(buffer.size() * 2);
-    }
-    std::wstring path = buffer.data();
+    std::wstring path = Utils::ExecutablePath();
+    if (path.empty()) return std::wstring();
     size_t slash = path.find_last_of(L"\\/");
     path.erase(slash == std::wstring::npos ? 0 : slash);
     return path + L"\\" + kInstallerConfigFileName;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace Utils {
 
 namespace {
@@ -49,6 +51,21 @@ bool FileExists(const std::wstring& path)
     if (path.empty()) return false;
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring ExecutablePath()
+{
+    // Long-path systems may hand back more than MAX_PATH characters; the name is never
+    // longer than the longest path the system accepts.
+    const DWORD kLongestPath = 32768;
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::wstring();
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        if (buffer.size() >= kLongestPath) return std::wstring();
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 } // namespace Utils

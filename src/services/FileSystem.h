@@ -16,4 +16,7 @@ bool CreateDirectories(const std::wstring& path);
 // True when `path` names an existing file (not a folder).
 bool FileExists(const std::wstring& path);
 
+// Full path of the running executable; empty when the system cannot tell it.
+std::wstring ExecutablePath();
+
 } // namespace Utils

@@ -15,17 +15,10 @@ namespace {
 
 const wchar_t kInstallSection[] = L"Install";
 
-
+// The name the installer was launched under, without its folder.
 std::wstring ExecutableFileName()
 {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return std::wstring();
-        if (length < buffer.size()) break;
-        buffer.resize(buffer.size() * 2);
-    }
-    std::wstring path = buffer.data();
+    std::wstring path = ExecutablePath();
     size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
@@ -80,15 +73,20 @@ bool WriteInstallRegistry(const std::wstring& installDir, std::wstring& uninstal
 
 void WriteInstallRecordFile(const std::wstring& installDir)
 {
-    const std::wstring settings = JoinPath(installDir, L"set.ini");
-    WritePrivateProfileStringW(kInstallSection, L"APPStore", ExecutableFileName().c_str(), settings.c_str());
-    WritePrivateProfileStringW(kInstallSection, L"AppName", Config().m_ProductName.c_str(), settings.c_str());
-    WritePrivateProfileStringW(kInstallSection, L"DeviceID", CreateGuidString().c_str(), settings.c_str());
+    // Without a folder the settings file would be a bare name, which the profile calls
+    // put into the Windows folder; it is then left out like a file in a missing folder.
+    const std::wstring settings = installDir.empty() ? std::wstring() : JoinPath(installDir, L"set.ini");
+    auto writeSetting = [&settings](const wchar_t* key, const std::wstring& value) {
+        if (!settings.empty()) WritePrivateProfileStringW(kInstallSection, key, value.c_str(), settings.c_str());
+    };
+    writeSetting(L"APPStore", ExecutableFileName());
+    writeSetting(L"AppName", Config().m_ProductName);
+    writeSetting(L"DeviceID", CreateGuidString());
 
     const std::wstring dataDir = GetProductDataDir();
     if (!CreateDirectories(dataDir)) return;
     const std::wstring analytics = dataDir + L"\\VNSensorsAnalytics.ini";
-    WritePrivateProfileStringW(kInstallSection, L"VNSensorsAnalyticsIni", analytics.c_str(), settings.c_str());
+    writeSetting(L"VNSensorsAnalyticsIni", analytics);
 
     SYSTEMTIME now;
     GetLocalTime(&now);

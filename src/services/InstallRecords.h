@@ -35,6 +35,7 @@ bool WriteInstallRegistry(const std::wstring& installDir, std::wstring& uninstal
 // Writes the "Install" keys of "set.ini" in `installDir` (with a fresh "DeviceID") and the
 // analytics time stamp. Failed writes are ignored; when the product data folder cannot be
 // created, "set.ini" gets its first three keys only and no analytics file is written.
+// An empty `installDir` counts as a missing folder: no "set.ini" anywhere.
 void WriteInstallRecordFile(const std::wstring& installDir);
 
 // %APPDATA% (or the all-users documents folder when it cannot be read), then

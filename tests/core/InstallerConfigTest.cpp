@@ -1,43 +1,23 @@
 #include "core/CommandLine.h"
 #include "core/InstallerConfig.h"
+#include "services/ScratchFolder.h"
 #include "services/SystemInfo.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <fstream>
 #include <functional>
 
 namespace {
 
-// A folder of its own under the temporary path, removed with its INI file afterwards.
+// A folder of its own for the INI file, removed with it afterwards.
 class ConfigFolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        m_Dir = std::wstring(temp) + L"lumeno-config-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(m_Dir.c_str(), nullptr);
-        m_Ini = m_Dir + L"\\VarnelInstallerConfig.ini";
-    }
-    void TearDown() override
-    {
-        DeleteFileW(m_Ini.c_str());
-        RemoveDirectoryW(m_Dir.c_str());
-    }
-    void WriteIni(const std::string& text)
-    {
-        HANDLE file = CreateFileW(m_Ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        CloseHandle(file);
-    }
+    void WriteIni(const std::string& text) { ASSERT_TRUE(TestFiles::WriteFileBytes(m_Ini, text)); }
 
-    std::wstring m_Dir;
-    std::wstring m_Ini;
+    TestFiles::ScratchFolder m_Folder{L"lumeno-config"};
+    const std::wstring m_Ini = m_Folder.Path() + L"\\VarnelInstallerConfig.ini";
 };
 
 void ExpectSameRecord(const InstallerConfig& actual, const InstallerConfig& expected)
@@ -160,6 +140,10 @@ TEST(InstallerConfig, BuiltInUrlIsPlainHttpWithoutPlaceholder)
     EXPECT_EQ(url.rfind(L"http://", 0), 0u);
     EXPECT_EQ(url.find(L"${ROUTE}"), std::wstring::npos);
     EXPECT_EQ(url.substr(url.size() - 13), L"/software/176");
+    // The host lies in the reserved ".example" domain.
+    const std::wstring host = url.substr(7, url.find(L'/', 7) - 7);
+    ASSERT_GT(host.size(), 8u);
+    EXPECT_EQ(host.substr(host.size() - 8), L".example");
 }
 
 TEST(InstallerConfig, RouteTable)

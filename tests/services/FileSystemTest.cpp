@@ -1,4 +1,5 @@
 #include "services/FileSystem.h"
+#include "services/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -6,40 +7,13 @@
 
 namespace {
 
-bool IsDirectory(const std::wstring& path)
-{
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+using TestFiles::IsDirectory;
 
-void RemoveTree(const std::wstring& dir)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = dir + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
-
+// Starts without the folder, so that every level is made by the code under test.
 class CreateDirectoriesTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        m_Root = std::wstring(temp) + L"lumeno-dirs-" + std::to_wstring(GetCurrentProcessId());
-        RemoveTree(m_Root);
-    }
-    void TearDown() override { RemoveTree(m_Root); }
-    std::wstring m_Root;
+    TestFiles::ScratchFolder m_Scratch{L"lumeno-dirs", false};
+    const std::wstring m_Root = m_Scratch.Path();
 };
 
 TEST_F(CreateDirectoriesTest, CreatesEveryLevel)
@@ -70,32 +44,11 @@ TEST_F(CreateDirectoriesTest, RefusesTooLongPathsAndFiles)
 
     ASSERT_TRUE(Utils::CreateDirectories(m_Root));
     std::wstring file = m_Root + L"\\file";
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
-    CloseHandle(handle);
+    ASSERT_TRUE(TestFiles::WriteFileBytes(file, ""));
     EXPECT_FALSE(Utils::CreateDirectories(file));
     EXPECT_FALSE(Utils::CreateDirectories(file + L"\\below"));
     EXPECT_FALSE(Utils::CreateDirectories(L""));
 }
-
-class EnvironmentVariable {
-public:
-    explicit EnvironmentVariable(const wchar_t* name) : m_Name(name)
-    {
-        wchar_t buffer[32768];
-        DWORD length = GetEnvironmentVariableW(name, buffer, 32768);
-        m_Had = length > 0 && length < 32768;
-        if (m_Had) m_Value = buffer;
-    }
-    ~EnvironmentVariable() { SetEnvironmentVariableW(m_Name.c_str(), m_Had ? m_Value.c_str() : nullptr); }
-    EnvironmentVariable(const EnvironmentVariable&) = delete;
-    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
-
-private:
-    std::wstring m_Name;
-    std::wstring m_Value;
-    bool m_Had = false;
-};
 
 TEST(GetTempDir, IsOurFolderUnderTheTemporaryPath)
 {
@@ -109,7 +62,7 @@ TEST(GetTempDir, IsOurFolderUnderTheTemporaryPath)
 
 TEST(GetTempDir, EmptyWhenTheFolderCannotBeMade)
 {
-    EnvironmentVariable tmp(L"TMP"), temp(L"TEMP"), profile(L"USERPROFILE");
+    TestFiles::SavedVariable tmp(L"TMP"), temp(L"TEMP"), profile(L"USERPROFILE");
     const wchar_t* missing = L"C:\\lumeno-no-such-folder\\deeper";
     SetEnvironmentVariableW(L"TMP", missing);
     SetEnvironmentVariableW(L"TEMP", missing);

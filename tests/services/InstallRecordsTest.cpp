@@ -1,13 +1,13 @@
 #include "services/InstallRecords.h"
 
 #include "core/InstallerConfig.h"
+#include "services/FileSystem.h"
+#include "services/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 #include <windows.h>
-
-#include <vector>
 
 namespace {
 
@@ -108,12 +108,9 @@ TEST_F(RegistryRecords, MissingKeyOrValueLeavesTheOutputAlone)
 
 TEST_F(RegistryRecords, InstallRegistryWritesTheEntryOnlyWhenItExists)
 {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring dir = std::wstring(temp) + L"lumeno-records-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(dir.c_str(), nullptr);
+    TestFiles::ScratchFolder folder(L"lumeno-records");
+    const std::wstring& dir = folder.Path();
     const std::wstring entry = dir + L"\\uninst.ep";
-    DeleteFileW(entry.c_str());
 
     std::wstring uninstallEp;
     EXPECT_TRUE(Utils::WriteInstallRegistry(dir, uninstallEp, m_Key));
@@ -123,9 +120,7 @@ TEST_F(RegistryRecords, InstallRegistryWritesTheEntryOnlyWhenItExists)
     EXPECT_EQ(read, dir);
     EXPECT_FALSE(Utils::ReadRegistryValue(L"UnInstallEp", read, m_Key));
 
-    HANDLE file = CreateFileW(entry.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    ASSERT_TRUE(TestFiles::WriteFileBytes(entry, ""));
     uninstallEp.clear();
     EXPECT_TRUE(Utils::WriteInstallRegistry(dir, uninstallEp, m_Key));
     ASSERT_TRUE(Utils::ReadRegistryValue(L"UnInstallEp", read, m_Key));
@@ -135,9 +130,6 @@ TEST_F(RegistryRecords, InstallRegistryWritesTheEntryOnlyWhenItExists)
     std::wstring given = dir + L"\\uninst.ep";
     EXPECT_TRUE(Utils::WriteInstallRegistry(dir + L"\\", given, m_Key));
     EXPECT_EQ(given, entry);
-
-    DeleteFileW(entry.c_str());
-    RemoveDirectoryW(dir.c_str());
 }
 
 TEST(InstallRecords, ProductKeyAndPaths)
@@ -151,25 +143,6 @@ TEST(InstallRecords, ProductKeyAndPaths)
     EXPECT_EQ(Utils::AnalyticsTimeStamp(t), L"2024-03-05 14:07:09");
 }
 
-// Keeps an environment variable's value and puts it back afterwards.
-class SavedVariable {
-public:
-    explicit SavedVariable(const wchar_t* name) : m_Name(name)
-    {
-        std::vector<wchar_t> buffer(32768);
-        DWORD length = GetEnvironmentVariableW(name, buffer.data(), 32768);
-        m_Had = length > 0 && length < 32768;
-        if (m_Had) m_Value = buffer.data();
-    }
-    ~SavedVariable() { SetEnvironmentVariableW(m_Name.c_str(), m_Had ? m_Value.c_str() : nullptr); }
-    SavedVariable(const SavedVariable&) = delete;
-    SavedVariable& operator=(const SavedVariable&) = delete;
-
-private:
-    std::wstring m_Name, m_Value;
-    bool m_Had = false;
-};
-
 std::wstring ReadIni(const std::wstring& path, const wchar_t* section, const wchar_t* key)
 {
     wchar_t buffer[1024] = {};
@@ -177,42 +150,20 @@ std::wstring ReadIni(const std::wstring& path, const wchar_t* section, const wch
     return buffer;
 }
 
-void RemoveTree(const std::wstring& dir)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = dir + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
-
 // An install folder and an application-data folder of this test.
 class RecordFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        m_Root = std::wstring(temp) + L"lumeno-recordfiles-" + std::to_wstring(GetCurrentProcessId());
-        RemoveTree(m_Root);
-        m_Install = m_Root + L"\\Lumeno";
-        m_AppData = m_Root + L"\\AppData\\Roaming";
-        CreateDirectoryW(m_Root.c_str(), nullptr);
         CreateDirectoryW(m_Install.c_str(), nullptr);
         SetEnvironmentVariableW(L"APPDATA", m_AppData.c_str());
     }
-    void TearDown() override { RemoveTree(m_Root); }
 
-    SavedVariable m_SavedAppData{L"APPDATA"};
-    std::wstring m_Root, m_Install, m_AppData;
+    TestFiles::SavedVariable m_SavedAppData{L"APPDATA"};
+    TestFiles::ScratchFolder m_Scratch{L"lumeno-recordfiles"};
+    const std::wstring m_Root = m_Scratch.Path();
+    const std::wstring m_Install = m_Root + L"\\Lumeno";
+    const std::wstring m_AppData = m_Root + L"\\AppData\\Roaming";
 };
 
 TEST_F(RecordFiles, WritesSettingsAndAnalytics)
@@ -262,9 +213,7 @@ TEST_F(RecordFiles, UncreatableDataFolderLeavesThreeKeys)
 {
     // A file where the data folder should be blocks it.
     const std::wstring blocker = m_Root + L"\\blocker";
-    HANDLE file = CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    ASSERT_TRUE(TestFiles::WriteFileBytes(blocker, ""));
     SetEnvironmentVariableW(L"APPDATA", blocker.c_str());
 
     Utils::WriteInstallRecordFile(m_Install);
@@ -272,6 +221,22 @@ TEST_F(RecordFiles, UncreatableDataFolderLeavesThreeKeys)
     EXPECT_EQ(ReadIni(settings, L"Install", L"AppName"), L"Lumeno");
     EXPECT_EQ(ReadIni(settings, L"Install", L"DeviceID").size(), 32u);
     EXPECT_EQ(ReadIni(settings, L"Install", L"VNSensorsAnalyticsIni"), L"<missing>");
+}
+
+TEST_F(RecordFiles, EmptyInstallFolderWritesNoSettingsFile)
+{
+    // A bare "set.ini" would land in the Windows folder.
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_NE(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring stray = Utils::JoinPath(windows, L"set.ini");
+    DeleteFileW(stray.c_str());
+    Utils::WriteInstallRecordFile(L"");
+    const bool strayWritten = Utils::FileExists(stray);
+    DeleteFileW(stray.c_str());
+    EXPECT_FALSE(strayWritten);
+    // The analytics time stamp does not depend on the install folder.
+    const std::wstring analytics = m_AppData + L"\\VarnelData\\Lumeno\\VNSensorsAnalytics.ini";
+    EXPECT_EQ(ReadIni(analytics, L"Init", L"UpdateTime").size(), 19u);
 }
 
 } // namespace
