@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -20,6 +21,12 @@ TEST(Account, UnknownAccountsAreNotAdministrators)
 {
     EXPECT_FALSE(Utils::IsAccountAdmin(L"lumeno-no-such-user-4711"));
     EXPECT_FALSE(Utils::IsAccountAdmin(L""));
+}
+
+TEST(Account, ProcessRightsAgreeWithTheShell)
+{
+    // The shell answers the same question through its own route.
+    EXPECT_EQ(Utils::IsUserAdmin(), IsUserAnAdmin() != FALSE);
 }
 
 } // namespace
