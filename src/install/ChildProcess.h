@@ -10,8 +10,8 @@ namespace Utils {
 
 class ChildProcess {
 public:
-    // The longest command line the system accepts (characters, without the final NUL).
-    static const size_t kMaxCommandLine = 32767;
+    // The longest command line the system accepts: 32767 characters with the final NUL.
+    static const size_t kMaxCommandLine = 32766;
 
     ChildProcess() = default;
     ~ChildProcess();

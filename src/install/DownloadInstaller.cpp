@@ -7,6 +7,8 @@
 #include "install/UnInstaller.h"
 #include "services/FileSystem.h"
 
+#include <mutex>
+
 namespace {
 
 // The package path of the last cleanup of any orchestrator in this process.
@@ -136,8 +138,6 @@ void CDownloadInstaller::OnDownloadEvent(int32_t code, double value, const std::
         DEBUG_LOG(L"DL_CODE_START\r\n");
         Utils::CreateDirectories(m_InstallFolder + L"\\");
         break;
-    case DL_CODE_PROGRESS:
-        break;
     case DL_CODE_SUCCESS:
         DEBUG_LOG(L"DOWNLOAD_SUCCESS\r\n");
         if (m_Installer) m_Installer->Start();
@@ -151,10 +151,8 @@ void CDownloadInstaller::OnDownloadEvent(int32_t code, double value, const std::
         DEBUG_LOG(L"DL_CODE_RETRY\r\n");
         if (m_Downloader) m_Downloader->Start();
         break;
-    case DL_CODE_MD5:
-        DEBUG_LOG(L"DL_CODE_MD5\r\n");
-        break;
     default:
+        DEBUG_LOG(L"%hs\r\n", InstallEventName(code));
         break;
     }
 }
@@ -162,44 +160,16 @@ void CDownloadInstaller::OnDownloadEvent(int32_t code, double value, const std::
 void CDownloadInstaller::OnUninstallEvent(int32_t code, double value, const std::wstring& text)
 {
     Forward(code, value, text);
-    switch (code) {
-    case UNIST_CODE_START:
-        DEBUG_LOG(L"UNIST_CODE_START\r\n");
-        break;
-    case UNIST_CODE_PROGRESS:
-        DEBUG_LOG(L"UNIST_CODE_PROGRESS\r\n");
-        break;
-    case UNIST_CODE_SUCCESS:
-        DEBUG_LOG(L"UNIST_CODE_SUCCESS\r\n");
-        if (m_Installer && m_Downloader) m_Downloader->Start();
-        break;
-    case UNIST_CODE_FAIL:
-        DEBUG_LOG(L"UNIST_CODE_FAIL\r\n");
-        break;
-    case UNIST_CODE_ERROR:
-        DEBUG_LOG(L"UNIST_CODE_ERROR\r\n");
-        break;
-    default:
-        break;
-    }
+    DEBUG_LOG(L"%hs\r\n", InstallEventName(code));
+    if (code == UNIST_CODE_SUCCESS && m_Installer && m_Downloader) m_Downloader->Start();
+    // UNIST_CODE_FAIL and UNIST_CODE_ERROR end the attempt here; the window reports them.
 }
 
 void CDownloadInstaller::OnInstallEvent(int32_t code, double value, const std::wstring& text)
 {
     Forward(code, value, text);
-    switch (code) {
-    case INSTALL_SUCCESS:
-        DEBUG_LOG(L"INSTALL_SUCCESS\r\n");
-        Cleanup();
-        break;
-    case IST_CODE_FAIL:
-        DEBUG_LOG(L"IST_CODE_FAIL\r\n");
-        Cleanup();
-        break;
-    default:
-        DEBUG_LOG(L"%hs\r\n", InstallEventName(code));
-        break;
-    }
+    DEBUG_LOG(L"%hs\r\n", InstallEventName(code));
+    if (code == INSTALL_SUCCESS || code == IST_CODE_FAIL) Cleanup();
 }
 
 void CDownloadInstaller::Cleanup()

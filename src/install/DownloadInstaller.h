@@ -4,10 +4,7 @@
 
 #include "core/InstallEvents.h"
 
-#include <windows.h>
-
 #include <memory>
-#include <mutex>
 #include <string>
 
 class CDownloader;

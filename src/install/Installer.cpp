@@ -2,9 +2,7 @@
 
 #include "core/DebugLog.h"
 #include "core/InstallerConfig.h"
-#include "install/ChildProcess.h"
 #include "install/OutputProtocol.h"
-#include "services/TextConversion.h"
 
 #include <cstdio>
 
@@ -17,6 +15,10 @@ const wchar_t* Flag(bool value)
 
 const wchar_t kPackageFailed[] = L"安装包安装失败";
 const wchar_t kCommandLineTooLong[] = L"安装包命令行过长";
+
+// After its verdict the package's output is only drained.
+const ChildRunnerCodes kPackageCodes = {INSTALL_SUCCESS, IST_CODE_FAIL,        IST_CODE_FAIL,
+                                        kPackageFailed,  kCommandLineTooLong, false};
 
 } // namespace
 
@@ -44,17 +46,19 @@ std::wstring BuildPackageCommandLine(const PackageSwitches& s)
 
 CInstaller::CInstaller(InstallCallback callback, const std::wstring& quotedPackage,
                        const std::wstring& installFolder)
-    : m_Callback(std::move(callback)), m_Package(quotedPackage), m_InstallFolder(installFolder)
+    : CChildRunner(std::move(callback), kPackageCodes), m_Package(quotedPackage), m_InstallFolder(installFolder)
 {
 }
 
 CInstaller::~CInstaller()
 {
-    m_Worker.Join();
+    JoinWorker();
 }
 
 void CInstaller::Start()
 {
+    // An earlier run may still be reading the command line.
+    JoinWorker();
     PackageSwitches s;
     s.quotedPackage = m_Package;
     s.adminAccount = m_AdminAccount;
@@ -67,77 +71,14 @@ void CInstaller::Start()
     m_CommandLine = BuildPackageCommandLine(s);
     DEBUG_LOG(L"cmd: %ls\r\n", m_CommandLine.c_str());
 
-    m_Worker.Join();
-    m_Worker.Start(this, L"ABDEF", [](void* self) { static_cast<CInstaller*>(self)->Run(); });
-    if (!m_Worker.m_Handle) {
-        DEBUG_LOG(L"worker not created\r\n");
-        Send(IST_CODE_FAIL, 2.0, L"");
-        return;
-    }
-    m_Worker.Resume();
-}
-
-void CInstaller::Send(int32_t code, double value, const std::wstring& text)
-{
-    if (m_HoldVerdict && (code == INSTALL_SUCCESS || code == IST_CODE_FAIL)) {
-        m_HeldVerdict.push_back({code, value, text});
-        return;
-    }
-    if (m_Callback) m_Callback(code, value, text);
+    StartWorker(L"ABDEF", [](void* self) { static_cast<CInstaller*>(self)->Run(); }, this);
 }
 
 void CInstaller::Run()
 {
     Send(IST_CODE_START, 0.0, L"");
     Send(IST_CODE_PROGRESS, 0.0, L"");
-
-    if (m_CommandLine.size() > Utils::ChildProcess::kMaxCommandLine) {
-        DEBUG_LOG(L"command line of %d characters is too long\r\n", static_cast<int>(m_CommandLine.size()));
-        Send(IST_CODE_FAIL, 2.0, kCommandLineTooLong);
-        return;
-    }
-    Utils::ChildProcess child;
-    try {
-        child.Launch(m_CommandLine);
-    } catch (...) {
-        DEBUG_LOG(L"package not started\r\n");
-        Send(IST_CODE_FAIL, 2.0, L"");
-        return;
-    }
-
-    m_HoldVerdict = true;
-    m_HeldVerdict.clear();
-    int verdict = 0;
-    OutputProtocol::LineAssembler lines;
-    char buffer[1024];
-    int got;
-    // After the verdict the output is still read (and dropped) so that a chatty
-    // package never blocks on a full pipe.
-    while ((got = child.ReadOutput(buffer, sizeof(buffer))) > 0) {
-        if (verdict) continue;
-        std::string bytes = lines.Add(buffer, static_cast<size_t>(got));
-        if (!bytes.empty()) verdict = Parse(Utils::ToWide(bytes, static_cast<UINT>(m_CodePage)));
-    }
-    if (!verdict) {
-        std::string rest = lines.Flush();
-        if (!rest.empty()) verdict = Parse(Utils::ToWide(rest, static_cast<UINT>(m_CodePage)));
-    }
-    child.Wait();
-    DWORD exitCode = child.ExitCode();
-    DEBUG_LOG(L"package ended with %u\r\n", static_cast<unsigned>(exitCode));
-
-    m_HoldVerdict = false;
-    std::vector<Event> held;
-    held.swap(m_HeldVerdict);
-    for (const Event& e : held) Send(e.code, e.value, e.text);
-    if (verdict) return;
-
-    // Without a verdict a clean exit counts as success; a crash does not.
-    if (exitCode == 0) {
-        Send(INSTALL_SUCCESS, 1.0, L"");
-    } else {
-        Send(IST_CODE_FAIL, static_cast<double>(exitCode), kPackageFailed);
-    }
+    RunChild([this](const std::wstring& text) { return Parse(text); });
 }
 
 int CInstaller::Parse(const std::wstring& text)

@@ -3,11 +3,10 @@
 #pragma once
 
 #include "core/InstallEvents.h"
-#include "core/Thread.h"
+#include "install/ChildRunner.h"
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 // Everything that goes onto the package's command line.
 struct PackageSwitches {
@@ -24,13 +23,11 @@ struct PackageSwitches {
 // The package command line; "/D=" with the unquoted folder is always last.
 std::wstring BuildPackageCommandLine(const PackageSwitches& switches);
 
-class CInstaller {
+class CInstaller : public CChildRunner {
 public:
     CInstaller(InstallCallback callback, const std::wstring& quotedPackage, const std::wstring& installFolder);
     // Waits for a running package run to end.
     ~CInstaller();
-    CInstaller(const CInstaller&) = delete;
-    CInstaller& operator=(const CInstaller&) = delete;
 
     void SetInstallFolder(const std::wstring& folder) { m_InstallFolder = folder; }
     void SetShortcuts(bool desktop, bool quick) { m_DesktopShortcut = desktop; m_QuickShortcut = quick; }
@@ -45,30 +42,15 @@ public:
     // result (1 success, 1000 failure) or 0.
     int Parse(const std::wstring& text);
 
-    const std::wstring& GetCommandLine() const { return m_CommandLine; }
-    int32_t GetCodePage() const { return m_CodePage; }
     const int32_t* GetInstallVersion() const { return m_InstallVersion; }
 
 private:
-    void Send(int32_t code, double value, const std::wstring& text);
-
-    InstallCallback m_Callback;
     std::wstring m_Package;
     std::wstring m_InstallFolder;
-    std::wstring m_CommandLine;
     bool m_DesktopShortcut = false;
     bool m_QuickShortcut = false;
     bool m_AdminAccount = false;
     bool m_AdminRights = true;
     std::wstring m_Language;
-    int32_t m_CodePage = 0;
     int32_t m_InstallVersion[3] = {0, 0, 0};
-    Utils::Thread m_Worker;
-
-    // While the package runs, its verdict events wait until it has ended, so that
-    // whoever reacts to them (deleting the package, opening the product) finds the
-    // package gone.
-    bool m_HoldVerdict = false;
-    struct Event { int32_t code; double value; std::wstring text; };
-    std::vector<Event> m_HeldVerdict;
 };

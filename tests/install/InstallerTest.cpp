@@ -1,6 +1,7 @@
 #include "install/Installer.h"
 
-#include "install/EventRecorder.h"
+#include "core/InstallerConfig.h"
+#include "install/ScriptedChild.h"
 #include "services/Process.h"
 
 #include <gtest/gtest.h>
@@ -62,17 +63,10 @@ TEST(PackageCommandLine, BuildsSwitchesInOrderWithFolderLastAndBare)
 
 // ---- output protocol ------------------------------------------------------------------
 
-struct ParseCase {
-    const char* name;
-    std::wstring chunk;
-    std::vector<Event> events;
-    int result;
-};
-
 TEST(InstallerParse, TurnsLinesIntoEvents)
 {
     const std::wstring longText(1000, L'a');
-    const ParseCase cases[] = {
+    const std::vector<ParseCase> cases = {
         {"progress then success", L"Progress=0.5\nState=Success\n",
          {{IST_CODE_PROGRESS, 0.5, L""}, {INSTALL_SUCCESS, 0.0, L""}}, 1},
         {"progress that is no number", L"Progress=abc", {{IST_CODE_PROGRESS, 0.0, L""}}, 0},
@@ -107,13 +101,9 @@ TEST(InstallerParse, TurnsLinesIntoEvents)
         {"keys only at the line start, case-sensitive", L" Progress=0.5\nprogress=0.5\nFoo=1\n\n", {}, 0},
         {"empty chunk", L"", {}, 0},
     };
-    for (const ParseCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        EventRecorder recorder;
-        CInstaller installer(recorder.Callback(), L"\"x.exe\"", L"");
-        EXPECT_EQ(installer.Parse(c.chunk), c.result);
-        EXPECT_EQ(recorder.Events(), c.events);
-    }
+    ExpectParses<CInstaller>(cases, [](InstallCallback callback) {
+        return std::make_unique<CInstaller>(callback, L"\"x.exe\"", L"");
+    });
 }
 
 TEST(InstallerParse, EncodeSetsTheCodePage)
@@ -146,32 +136,21 @@ TEST(InstallerParse, KeepsTheInstallVersion)
 
 // ---- runs with a real child process ---------------------------------------------------
 
-std::wstring ChildPath()
-{
-    return WinPath(LUMENO_BINARY_DIR "/tests/install/protocol_child.exe");
-}
-
-class InstallerRun : public testing::Test {
+class InstallerRun : public ScriptedChildTest {
 protected:
-    void TearDown() override
-    {
-        SetEnvironmentVariableW(L"LUMENO_CHILD_SCRIPT", nullptr);
-        SetEnvironmentVariableW(L"LUMENO_CHILD_ARGS", nullptr);
-    }
-
     // Runs the child with `script` and returns every event of the run.
     std::vector<Event> RunScript(const char* script, const std::wstring& package = ChildPath(),
-                                 const std::wstring& folder = L"C:\\Lumeno Test")
+                                 const std::wstring& folder = L"C:\\Lumeno Test",
+                                 const std::wstring& language = L"")
     {
-        SetEnvironmentVariableA("LUMENO_CHILD_SCRIPT", script);
-        EventRecorder recorder;
-        {
-            CInstaller installer(recorder.Callback(), L"\"" + package + L"\"", folder);
-            installer.Start();
-            EXPECT_TRUE(recorder.WaitFor({INSTALL_SUCCESS, IST_CODE_FAIL}, 60));
-            lastCodePage = installer.GetCodePage();
-        }  // the destructor waits for the runner
-        return recorder.Events();
+        return RunScripted<CInstaller>(
+            script, {INSTALL_SUCCESS, IST_CODE_FAIL},
+            [&](InstallCallback callback) {
+                auto installer = std::make_unique<CInstaller>(callback, L"\"" + package + L"\"", folder);
+                installer->SetLanguage(language);
+                return installer;
+            },
+            [this](CInstaller& installer) { lastCodePage = installer.GetCodePage(); });
     }
 
     int32_t lastCodePage = 0;
@@ -217,6 +196,42 @@ TEST_F(InstallerRun, OverlongCommandLineFailsClearly)
     std::vector<Event> events = RunScript("", ChildPath(), L"C:\\" + std::wstring(33000, L'x'));
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[2], (Event{IST_CODE_FAIL, 2.0, L"安装包命令行过长"}));
+}
+
+// The system takes 32767 characters with the final NUL: one more must fail clearly and
+// never reach the system.
+TEST_F(InstallerRun, CommandLineLimitIsThatOfTheSystem)
+{
+    PackageSwitches s;
+    s.quotedPackage = L"\"" + ChildPath() + L"\"";
+    s.adminRights = true;
+    s.instCmd = Config().m_InstCmd;
+    s.installFolder = L"C:\\L";
+    s.language = L"x";
+    const size_t base = BuildPackageCommandLine(s).size() - 1;
+    const std::vector<Event> started = {{IST_CODE_START, 0.0, L""}, {IST_CODE_PROGRESS, 0.0, L""},
+                                        {INSTALL_SUCCESS, 0.0, L""}};
+    const std::vector<Event> refused = {{IST_CODE_START, 0.0, L""}, {IST_CODE_PROGRESS, 0.0, L""},
+                                        {IST_CODE_FAIL, 2.0, L"安装包命令行过长"}};
+    const struct {
+        size_t length;
+        const std::vector<Event>& events;
+    } cases[] = {{32766, started}, {32767, refused}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        EXPECT_EQ(RunScript("out:State=Success\\n", ChildPath(), L"C:\\L", std::wstring(c.length - base, L'l')),
+                  c.events);
+    }
+}
+
+TEST_F(InstallerRun, LinesAfterTheVerdictKeepTheirPlace)
+{
+    // The verdict waits for the package to end; what followed it in the same read must
+    // not overtake it.
+    std::vector<Event> expected = {{IST_CODE_START, 0.0, L""}, {IST_CODE_PROGRESS, 0.0, L""},
+                                   {IST_CODE_PROGRESS, 0.5, L""}, {INSTALL_SUCCESS, 0.0, L""},
+                                   {IST_CODE_MESSAGE, 0.0, L"done"}, {IST_CODE_PROGRESS, 1.0, L""}};
+    EXPECT_EQ(RunScript("out:Progress=0.5\\nState=Success\\nMessage=done\\nProgress=1\\n|sleep:300"), expected);
 }
 
 TEST_F(InstallerRun, LongFolderBeyondTheOldBufferReachesThePackageWhole)

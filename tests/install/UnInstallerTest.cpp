@@ -1,6 +1,6 @@
 #include "install/UnInstaller.h"
 
-#include "install/EventRecorder.h"
+#include "install/ScriptedChild.h"
 
 #include <gtest/gtest.h>
 
@@ -33,12 +33,7 @@ TEST(UninstallCommandLine, QuotesTheProgramAndKeepsTheOldFolderLastAndBare)
 
 TEST(UnInstallerParse, UnderstandsItsFourKeys)
 {
-    const struct {
-        const char* name;
-        std::wstring chunk;
-        std::vector<Event> events;
-        int result;
-    } cases[] = {
+    const std::vector<ParseCase> cases = {
         {"progress then success", L"Progress=0.3\nState=Success\n",
          {{UNIST_CODE_PROGRESS, 0.3, L""}, {UNIST_CODE_SUCCESS, 0.0, L""}}, 1},
         {"error then success", L"Error=locked\r\nState= Success\r\n",
@@ -49,13 +44,9 @@ TEST(UnInstallerParse, UnderstandsItsFourKeys)
         {"package keys mean nothing here", L"InstPath=C:\\L\nMessage=hi\nExePath=x\n", {}, 0},
         {"progress without number", L"Progress=", {{UNIST_CODE_PROGRESS, 0.0, L""}}, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EventRecorder recorder;
-        CUnInstaller uninstaller(recorder.Callback(), L"u.exe", L"C:\\L");
-        EXPECT_EQ(uninstaller.Parse(c.chunk), c.result);
-        EXPECT_EQ(recorder.Events(), c.events);
-    }
+    ExpectParses<CUnInstaller>(cases, [](InstallCallback callback) {
+        return std::make_unique<CUnInstaller>(callback, L"u.exe", L"C:\\L");
+    });
 }
 
 TEST(UnInstallerParse, EncodeKnowsOnlyUtf8)
@@ -72,26 +63,21 @@ TEST(UnInstallerParse, EncodeKnowsOnlyUtf8)
     }
 }
 
-class UnInstallerRun : public testing::Test {
+class UnInstallerRun : public ScriptedChildTest {
 protected:
-    void TearDown() override { SetEnvironmentVariableW(L"LUMENO_CHILD_SCRIPT", nullptr); }
-
-    std::vector<Event> RunScript(const char* script, const std::wstring& program)
+    std::vector<Event> RunScript(const char* script, const std::wstring& program,
+                                 const std::wstring& oldFolder = L"C:\\Old Lumeno")
     {
-        SetEnvironmentVariableA("LUMENO_CHILD_SCRIPT", script);
-        EventRecorder recorder;
-        {
-            CUnInstaller uninstaller(recorder.Callback(), program, L"C:\\Old Lumeno");
-            uninstaller.Start();
-            EXPECT_TRUE(recorder.WaitFor({UNIST_CODE_SUCCESS, UNIST_CODE_FAIL, UNIST_CODE_ERROR}, 60));
-        }  // the destructor waits for the worker, so late events are in too
-        return recorder.Events();
+        return RunScripted<CUnInstaller>(script, {UNIST_CODE_SUCCESS, UNIST_CODE_FAIL, UNIST_CODE_ERROR},
+                                         [&](InstallCallback callback) {
+                                             return std::make_unique<CUnInstaller>(callback, program, oldFolder);
+                                         });
     }
 };
 
 TEST_F(UnInstallerRun, FollowsTheUninstallerToItsEnd)
 {
-    const std::wstring child = WinPath(LUMENO_BINARY_DIR "/tests/install/protocol_child.exe");
+    const std::wstring child = ChildPath();
     const struct {
         const char* name;
         const char* script;
@@ -102,6 +88,10 @@ TEST_F(UnInstallerRun, FollowsTheUninstallerToItsEnd)
         {"silent clean exit", "", {{UNIST_CODE_PROGRESS, 0.0, L""}, {UNIST_CODE_SUCCESS, 1.0, L""}}},
         {"error, later success", "out:Error=busy\\n|sleep:200|out:State=Success\\n",
          {{UNIST_CODE_PROGRESS, 0.0, L""}, {UNIST_CODE_ERROR, 0.0, L"busy"}, {UNIST_CODE_SUCCESS, 0.0, L""}}},
+        {"events after the error keep their place",
+         "out:Error=busy\\n|sleep:200|out:Progress=0.6\\n|sleep:200|out:State=Success\\n",
+         {{UNIST_CODE_PROGRESS, 0.0, L""}, {UNIST_CODE_ERROR, 0.0, L"busy"}, {UNIST_CODE_PROGRESS, 0.6, L""},
+          {UNIST_CODE_SUCCESS, 0.0, L""}}},
         {"state fail", "out:State=Fail\\n|exit:1",
          {{UNIST_CODE_PROGRESS, 0.0, L""}, {UNIST_CODE_ERROR, 0.0, kErrorText}}},
         {"crash without verdict", "out:Progress=0.2\\n|exit:3221225477",
@@ -134,6 +124,10 @@ TEST_F(UnInstallerRun, MissingOrUnstartableUninstallerFails)
     GetFullPathNameW(fake.c_str(), MAX_PATH, full, nullptr);
     EXPECT_EQ(RunScript("", full), (std::vector<Event>{{UNIST_CODE_PROGRESS, 0.0, L""}, {UNIST_CODE_FAIL, 2.0, L""}}));
     DeleteFileW(fake.c_str());
+
+    // An old folder beyond what the system takes on a command line.
+    EXPECT_EQ(RunScript("", ChildPath(), L"C:\\" + std::wstring(33000, L'o')),
+              (std::vector<Event>{{UNIST_CODE_PROGRESS, 0.0, L""}, {UNIST_CODE_FAIL, 2.0, L"卸载命令行过长"}}));
 }
 
 } // namespace
