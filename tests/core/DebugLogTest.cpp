@@ -61,6 +61,12 @@ struct CSample {
     const char* Member(int, int) const { return __PRETTY_FUNCTION__; }
     std::string TemplatedName() { return TemplatedInner<int>(); }
     template <typename T> std::string TemplatedInner() { return __PRETTY_FUNCTION__; }
+    // Worker bodies are lambdas; they log under the function that holds them.
+    std::string FromLambda()
+    {
+        auto work = [](void*) { return [] { return std::string(__PRETTY_FUNCTION__); }(); };
+        return work(nullptr);
+    }
 };
 
 TEST(QualifiedFunctionName, StripsReturnTypeQualifiersAndParameters)
@@ -74,6 +80,7 @@ TEST(QualifiedFunctionName, StripsReturnTypeQualifiersAndParameters)
         {CSample::StaticName(), "CSample::StaticName"},
         {CSample().Member(1, 2), "CSample::Member"},
         {CSample().TemplatedName(), "CSample::TemplatedInner"},
+        {CSample().FromLambda(), "CSample::FromLambda"},
         // Shapes of other compilers' output and of return types with blanks inside templates.
         {"static unsigned int Utils::Thread::CallBack(void*)", "Utils::Thread::CallBack"},
         {"std::map<int, std::basic_string<wchar_t> > CDownloadInstaller::Start(int)", "CDownloadInstaller::Start"},
