@@ -2,26 +2,58 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
+
+namespace {
+
+bool IsIdentifierChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// Where an operator function's name starts its "operator" keyword, or npos. Its symbol
+// ("<", "()", " int") would otherwise be taken for brackets or a return type.
+size_t FindOperatorKeyword(const std::string& text)
+{
+    const std::string keyword = "operator";
+    for (size_t at = text.find(keyword); at != std::string::npos; at = text.find(keyword, at + 1)) {
+        bool startsWord = at == 0 || text[at - 1] == ':' || text[at - 1] == ' ';
+        size_t after = at + keyword.size();
+        bool endsWord = after >= text.size() || !IsIdentifierChar(text[after]);
+        if (startsWord && endsWord) return at;
+    }
+    return std::string::npos;
+}
+
+} // namespace
 
 std::string QualifiedFunctionName(const char* prettyFunction)
 {
     std::string text = prettyFunction ? prettyFunction : "";
-    // The parameter list starts at the first "(" outside template brackets.
+    const size_t op = FindOperatorKeyword(text);
+    // The parameter list starts at the first "(" outside template brackets, or for an
+    // operator at the first "(" after its symbol.
     int depth = 0;
     size_t end = text.size();
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '<') ++depth;
-        else if (c == '>' && depth > 0) --depth;
-        else if (c == '(' && depth == 0) { end = i; break; }
+    if (op != std::string::npos) {
+        size_t from = op + 8;
+        if (text.compare(from, 2, "()") == 0) from += 2;
+        end = std::min(text.find('(', from), text.size());
+    } else {
+        for (size_t i = 0; i < text.size(); ++i) {
+            char c = text[i];
+            if (c == '<') ++depth;
+            else if (c == '>' && depth > 0) --depth;
+            else if (c == '(' && depth == 0) { end = i; break; }
+        }
     }
     // The name starts after the last blank outside template brackets (return type,
     // calling convention and "static" stand before it).
     depth = 0;
     size_t begin = 0;
-    for (size_t i = end; i-- > 0;) {
+    for (size_t i = op != std::string::npos ? op : end; i-- > 0;) {
         char c = text[i];
         if (c == '>') ++depth;
         else if (c == '<' && depth > 0) --depth;

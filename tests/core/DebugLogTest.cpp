@@ -61,6 +61,12 @@ struct CSample {
     const char* Member(int, int) const { return __PRETTY_FUNCTION__; }
     std::string TemplatedName() { return TemplatedInner<int>(); }
     template <typename T> std::string TemplatedInner() { return __PRETTY_FUNCTION__; }
+    bool operator<(const CSample&) const
+    {
+        s_Pretty = __PRETTY_FUNCTION__;
+        return false;
+    }
+    static std::string s_Pretty;
     // Worker bodies are lambdas; they log under the function that holds them.
     std::string FromLambda()
     {
@@ -68,6 +74,14 @@ struct CSample {
         return work(nullptr);
     }
 };
+
+std::string CSample::s_Pretty;
+
+std::string LessThanOperator()
+{
+    (void)(CSample() < CSample());
+    return CSample::s_Pretty;
+}
 
 TEST(QualifiedFunctionName, StripsReturnTypeQualifiersAndParameters)
 {
@@ -81,6 +95,13 @@ TEST(QualifiedFunctionName, StripsReturnTypeQualifiersAndParameters)
         {CSample().Member(1, 2), "CSample::Member"},
         {CSample().TemplatedName(), "CSample::TemplatedInner"},
         {CSample().FromLambda(), "CSample::FromLambda"},
+        // Operator symbols are part of the name, not brackets or parameters.
+        {LessThanOperator(), "CSample::operator<"},
+        {"void CFunctor::operator()(int)", "CFunctor::operator()"},
+        {"CFunctor::operator()(int)::<lambda()>", "CFunctor::operator()"},
+        {"CSample::operator int() const", "CSample::operator int"},
+        {"bool Outer::operator>=(const Outer&, int)", "Outer::operator>="},
+        {"void COperatorPanel::operatorMode(int)", "COperatorPanel::operatorMode"},
         // Shapes of other compilers' output and of return types with blanks inside templates.
         {"static unsigned int Utils::Thread::CallBack(void*)", "Utils::Thread::CallBack"},
         {"std::map<int, std::basic_string<wchar_t> > CDownloadInstaller::Start(int)", "CDownloadInstaller::Start"},
