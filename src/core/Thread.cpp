@@ -57,6 +57,9 @@ Thread::~Thread()
 
 Thread& Thread::Start(void* param, const std::wstring& name, Function fn)
 {
+    // An earlier run still reads m_Fn and m_Param: it ends before they are replaced, and
+    // its handle is closed rather than lost.
+    Join();
     m_Handle = nullptr;
     if (fn) m_Fn = std::move(fn);
     m_Param = param;

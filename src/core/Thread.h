@@ -18,7 +18,8 @@ public:
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
-    // Creates the thread suspended and names it; m_Handle stays null on failure.
+    // Creates the thread suspended and names it; m_Handle stays null on failure. A thread
+    // still attached from an earlier Start is joined first.
     Thread& Start(void* param, const std::wstring& name, Function fn);
     // Lets a started thread run (owners may also call ResumeThread on m_Handle).
     void Resume();

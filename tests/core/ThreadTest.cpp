@@ -128,6 +128,21 @@ TEST(Thread, RestartAfterJoinRunsNewWork)
     EXPECT_EQ(sum.load(), 11);
 }
 
+TEST(Thread, StartingAgainWaitsForTheEarlierRun)
+{
+    std::atomic<bool> firstDone{false};
+    std::atomic<bool> secondSawFirstDone{false};
+    Utils::Thread thread;
+    thread.Start(nullptr, L"ABDEF", [&](void*) {
+        Sleep(200);
+        firstDone = true;
+    }).Resume();
+    thread.Start(nullptr, L"ABDEF", [&](void*) { secondSawFirstDone = firstDone.load(); }).Resume();
+    thread.Join();
+    EXPECT_TRUE(firstDone);
+    EXPECT_TRUE(secondSawFirstDone);
+}
+
 TEST(DebuggerThreadName, EmptyNameUsesTheThreadId)
 {
     EXPECT_EQ(Utils::DebuggerThreadName(L"", 1234), "t1234");
