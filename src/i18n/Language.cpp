@@ -6,7 +6,6 @@
 
 #include "services/TextConversion.h"
 #include "toolkit/archive/SkinFile.h"
-#include "toolkit/archive/SkinResources.h"
 #include "toolkit/markup/MultiLanguage.h"
 
 namespace {
@@ -15,27 +14,6 @@ const char* const kCodes[kLanguageCount] = {
     "en-US", "zh-CN", "zh-TW", "id-ID", "tr-TR", "de-DE", "fr-FR",
     "es-ES", "pt-PT", "ja-JP", "ko-KR", "pl-PL", "nl-NL", "it-IT",
 };
-
-bool ReadLanguageFile(std::vector<uint8_t>& bytes)
-{
-    std::unique_ptr<SkinArchive> opened;
-    const SkinArchive* archive = nullptr;
-    if (CSkinResources::IsArchiveCached()) {
-        archive = CSkinResources::CurrentArchive();
-    } else {
-        opened = SkinArchive::OpenFromFile(CSkinResources::SkinFolder() + CSkinResources::ArchiveName());
-        archive = opened.get();
-    }
-    if (archive == nullptr) {
-        return false;
-    }
-    uint32_t index = 0;
-    uint64_t size = 0;
-    if (archive->FindEntry(L"language.json", index, size) != 0 || size == 0 || size > kMaxSkinFileSize) {
-        return false;
-    }
-    return archive->ExtractEntry(index, bytes) == 0;
-}
 
 } // namespace
 
@@ -46,8 +24,10 @@ const char* LanguageCode(int index)
 
 int LoadLanguage(int index, const std::wstring& code)
 {
+    // Always the archive, held or opened for this read, never a loose file.
     std::vector<uint8_t> bytes;
-    if (!ReadLanguageFile(bytes)) {
+    std::wstring error;
+    if (!ReadSkinArchiveEntry(L"language.json", bytes, error)) {
         return 0;
     }
     return LoadLanguageFromBytes(bytes, index, code);

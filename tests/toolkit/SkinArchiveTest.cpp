@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
 
 #include "TestPaths.h"
@@ -136,6 +138,31 @@ TEST(SkinArchiveOpen, DamagedPackedDataKeepsOnlyVerifiedEntries)
     for (const SkinArchiveEntry& e : archive->Entries()) {
         EXPECT_EQ(e.size, e.data.size());
     }
+}
+
+TEST(SkinArchiveOpen, ContentBeyondTheMemoryBoundsIsLeftOut)
+{
+    // A solid block of 300 MiB is not held: the open succeeds without entries.
+    auto block = SkinArchive::OpenFromFile(FixturePath("bigblock.7z"));
+    ASSERT_TRUE(block);
+    EXPECT_TRUE(block->Entries().empty());
+
+    // Two blocks of 130 MiB each: the second would pass the 256 MiB kept in all.
+    auto total = SkinArchive::OpenFromFile(FixturePath("bigtotal.7z"));
+    ASSERT_TRUE(total);
+    ASSERT_EQ(total->Entries().size(), 1u);
+    EXPECT_EQ(total->Entries()[0].name, L"first.bin");
+    EXPECT_EQ(total->Entries()[0].size, 130u * 1024 * 1024);
+    EXPECT_EQ(total->Entries()[0].data.size(), 130u * 1024 * 1024);
+    total.reset();
+
+    // A file beyond what is read from disk opens, but as no usable archive.
+    std::wstring huge = FreshFolder(L"hugearchive") + L"huge.7z";
+    ASSERT_TRUE(MakeSizedFile(huge, 256ull * 1024 * 1024 + 1));
+    auto tooLarge = SkinArchive::OpenFromFile(huge);
+    ASSERT_TRUE(tooLarge);
+    EXPECT_TRUE(tooLarge->Entries().empty());
+    DeleteFileW(huge.c_str());
 }
 
 } // namespace

@@ -54,6 +54,12 @@ TEST(ReadSkinFile, LooseFilesAndTheirLimits)
     std::wstring error;
     EXPECT_TRUE(ReadSkinFile(L"over.bin", bytes, error, false));
     EXPECT_EQ(bytes.size(), 4194305u);
+    // ...but nothing beyond 256 MiB is read from disk at all.
+    ASSERT_TRUE(MakeSizedFile(folder + L"huge.bin", 256ull * 1024 * 1024 + 1));
+    EXPECT_FALSE(ReadSkinFile(L"huge.bin", bytes, error, false));
+    EXPECT_EQ(error, L"File too large");
+    EXPECT_TRUE(bytes.empty());
+    DeleteFileW((folder + L"huge.bin").c_str());
 }
 
 TEST(ReadSkinFile, ArchiveEntriesHeldOpenOrOpenedPerRead)

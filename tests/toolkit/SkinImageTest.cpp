@@ -101,9 +101,49 @@ TEST(DecodeImage, PicturesFromTheSkinArchiveAndDisk)
 TEST(DecodeImage, ModuleResourceOfAnotherType)
 {
     CSkinResources::SetModuleInstance(GetModuleHandleW(nullptr));
-    // The test program carries no such resource, and no file has that name.
+    CSkinResources::SetResourceInstance(nullptr);
+    // The test program carries the half-red picture as PNG 201 and as PNG "HALFRED".
+    for (const wchar_t* name : {L"201", L"halfred", L"HALFRED"}) {
+        auto image = DecodeImage(name, L"PNG", 0);
+        ASSERT_TRUE(image) << testing::PrintToString(std::wstring(name));
+        EXPECT_EQ(image->width, 3);
+        EXPECT_EQ(image->height, 2);
+        EXPECT_TRUE(image->hasAlpha);
+        EXPECT_EQ(image->pixels[2], 128);
+        EXPECT_EQ(image->resourceType, L"PNG");
+    }
+    // No such resource, and no file of that name.
     EXPECT_FALSE(DecodeImage(L"147", L"ZIPRES", 0));
+    EXPECT_FALSE(DecodeImage(L"202", L"PNG", 0));
     EXPECT_FALSE(DecodeImage(L"logo", L"PNG", 0));
+
+    // A resource instance set apart from the module is where resources are looked for.
+    CSkinResources::SetResourceInstance(GetModuleHandleW(L"kernel32.dll"));
+    EXPECT_FALSE(DecodeImage(L"201", L"PNG", 0));
+    CSkinResources::SetResourceInstance(nullptr);
+    EXPECT_TRUE(DecodeImage(L"201", L"PNG", 0));
+}
+
+TEST(DecodePixels, RefusesASideBeyondTheLimit)
+{
+    struct {
+        const char* file;
+        bool ok;
+        int32_t width, height;
+    } cases[] = {
+        {"wide16384.png", true, 16384, 1},
+        {"wide16385.png", false, 0, 0},
+        {"tall16384.png", true, 1, 16384},
+        {"tall16385.png", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bytes = ReadAll(FixturePath(c.file));
+        ASSERT_FALSE(bytes.empty()) << c.file;
+        PixelImage image;
+        EXPECT_EQ(DecodePixels(bytes.data(), bytes.size(), 0, image), c.ok) << c.file;
+        EXPECT_EQ(image.width, c.width) << c.file;
+        EXPECT_EQ(image.height, c.height) << c.file;
+    }
 }
 
 } // namespace

@@ -60,6 +60,19 @@ bool WriteAll(const std::wstring& path, const std::vector<uint8_t>& bytes)
     return ok;
 }
 
+bool MakeSizedFile(const std::wstring& path, uint64_t size)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    bool ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return ok;
+}
+
 std::wstring FreshFolder(const std::wstring& name)
 {
     wchar_t cwd[MAX_PATH] = {};

@@ -11,5 +11,7 @@ std::wstring HostPath(const std::string& hostPath);
 std::wstring FixturePath(const std::string& name);
 std::vector<uint8_t> ReadAll(const std::wstring& path);
 bool WriteAll(const std::wstring& path, const std::vector<uint8_t>& bytes);
+// A file of `size` bytes whose content is never written (sparse where the disk allows).
+bool MakeSizedFile(const std::wstring& path, uint64_t size);
 // A fresh, empty folder under the test's working folder, ending with "\".
 std::wstring FreshFolder(const std::wstring& name);

@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include "core/DebugLog.h"
+#include "toolkit/archive/SkinFile.h"
 
 namespace {
 
@@ -82,37 +83,6 @@ void InitCrcTable()
     std::call_once(once, [] { CrcGenerateTable(); });
 }
 
-bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    bool ok = false;
-    LARGE_INTEGER length{};
-    if (GetFileSizeEx(file, &length) && static_cast<uint64_t>(length.QuadPart) <= kMaxAllocation) {
-        bytes.resize(static_cast<size_t>(length.QuadPart));
-        size_t done = 0;
-        ok = true;
-        while (done < bytes.size()) {
-            DWORD got = 0;
-            DWORD want = static_cast<DWORD>(bytes.size() - done);
-            if (!ReadFile(file, bytes.data() + done, want, &got, nullptr) || got == 0) {
-                ok = false;
-                break;
-            }
-            done += got;
-        }
-    } else {
-        // Opened but unusable as an archive: an empty archive, not a failure to open.
-        bytes.clear();
-        ok = true;
-    }
-    CloseHandle(file);
-    return ok;
-}
-
 } // namespace
 
 namespace SkinArchiveNames {
@@ -157,12 +127,17 @@ std::unique_ptr<SkinArchive> SkinArchive::OpenFromMemory(const void* bytes, size
 
 std::unique_ptr<SkinArchive> SkinArchive::OpenFromFile(const std::wstring& path)
 {
-    std::vector<uint8_t> bytes;
-    if (path.empty() || !ReadWholeFile(path, bytes)) {
+    if (path.empty()) {
         return nullptr;
     }
+    std::vector<uint8_t> bytes;
+    DiskReadStatus status = ReadDiskFile(path, kMaxDiskFileSize, bytes);
+    if (status == DiskReadStatus::kOpenFailed || status == DiskReadStatus::kReadFailed) {
+        return nullptr;
+    }
+    // An empty or oversized file opened fine but is no usable archive: no entries.
     std::unique_ptr<SkinArchive> archive(new SkinArchive());
-    if (!bytes.empty()) {
+    if (status == DiskReadStatus::kOk) {
         archive->Load(bytes.data(), bytes.size());
     }
     return archive;

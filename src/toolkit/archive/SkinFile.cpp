@@ -6,75 +6,51 @@
 
 #include "toolkit/archive/SkinResources.h"
 
-namespace {
-
-// Loose files beyond this are refused even without the size limit: no skin picture comes
-// anywhere near it, and a 32-bit process must not try to hold it.
-constexpr uint64_t kMaxLooseFileSize = 256ull * 1024 * 1024;
-
-bool ReadLooseFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::wstring& error,
-                   bool sizeLimit)
+DiskReadStatus ReadDiskFile(const std::wstring& path, uint64_t maxSize, std::vector<uint8_t>& bytes)
 {
+    bytes.clear();
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        error = L"Error opening file";
-        return false;
+        return DiskReadStatus::kOpenFailed;
     }
     LARGE_INTEGER length{};
-    bool ok = false;
+    DiskReadStatus status = DiskReadStatus::kOk;
     if (!GetFileSizeEx(file, &length)) {
-        error = L"Could not read file";
+        status = DiskReadStatus::kReadFailed;
     } else if (length.QuadPart == 0) {
-        error = L"File is empty";
-    } else if ((sizeLimit && static_cast<uint64_t>(length.QuadPart) > kMaxSkinFileSize) ||
-               static_cast<uint64_t>(length.QuadPart) > kMaxLooseFileSize) {
-        error = L"File too large";
+        status = DiskReadStatus::kEmpty;
+    } else if (static_cast<uint64_t>(length.QuadPart) > (maxSize < kMaxDiskFileSize ? maxSize : kMaxDiskFileSize)) {
+        status = DiskReadStatus::kTooLarge;
     } else {
         bytes.resize(static_cast<size_t>(length.QuadPart));
         size_t done = 0;
-        ok = true;
         while (done < bytes.size()) {
             DWORD got = 0;
-            if (!ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got,
-                          nullptr) || got == 0) {
-                ok = false;
+            if (!ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr) ||
+                got == 0) {
+                status = DiskReadStatus::kReadFailed;
+                bytes.clear();
                 break;
             }
             done += got;
         }
-        if (!ok) {
-            bytes.clear();
-            error = L"Could not read file";
-        }
     }
     CloseHandle(file);
-    return ok;
+    return status;
 }
 
-} // namespace
-
-bool ReadSkinFile(const std::wstring& name, std::vector<uint8_t>& bytes, std::wstring& error,
-                  bool sizeLimit)
+bool ReadSkinArchiveEntry(const std::wstring& name, std::vector<uint8_t>& bytes, std::wstring& error,
+                          bool sizeLimit)
 {
     bytes.clear();
     error.clear();
-    const std::wstring& archiveName = CSkinResources::ArchiveName();
-    if (archiveName.empty()) {
-        return ReadLooseFile(CSkinResources::SkinFolder() + name, bytes, error, sizeLimit);
-    }
-    if (!CSkinResources::IsSevenZipArchive()) {
-        // Only the 7z reader exists; without it there is no archive to read from.
-        error = L"Error opening zip file";
-        return false;
-    }
-
     std::unique_ptr<SkinArchive> opened;
     const SkinArchive* archive = nullptr;
     if (CSkinResources::IsArchiveCached()) {
         archive = CSkinResources::CurrentArchive();
     } else {
-        opened = SkinArchive::OpenFromFile(CSkinResources::SkinFolder() + archiveName);
+        opened = SkinArchive::OpenFromFile(CSkinResources::SkinFolder() + CSkinResources::ArchiveName());
         archive = opened.get();
     }
     if (archive == nullptr) {
@@ -101,4 +77,28 @@ bool ReadSkinFile(const std::wstring& name, std::vector<uint8_t>& bytes, std::ws
         return false;
     }
     return true;
+}
+
+bool ReadSkinFile(const std::wstring& name, std::vector<uint8_t>& bytes, std::wstring& error,
+                  bool sizeLimit)
+{
+    bytes.clear();
+    error.clear();
+    if (CSkinResources::ArchiveName().empty()) {
+        switch (ReadDiskFile(CSkinResources::SkinFolder() + name, sizeLimit ? kMaxSkinFileSize : kMaxDiskFileSize,
+                             bytes)) {
+        case DiskReadStatus::kOk: return true;
+        case DiskReadStatus::kOpenFailed: error = L"Error opening file"; break;
+        case DiskReadStatus::kEmpty: error = L"File is empty"; break;
+        case DiskReadStatus::kTooLarge: error = L"File too large"; break;
+        case DiskReadStatus::kReadFailed: error = L"Could not read file"; break;
+        }
+        return false;
+    }
+    if (!CSkinResources::IsSevenZipArchive()) {
+        // Only the 7z reader exists; without it there is no archive to read from.
+        error = L"Error opening zip file";
+        return false;
+    }
+    return ReadSkinArchiveEntry(name, bytes, error, sizeLimit);
 }

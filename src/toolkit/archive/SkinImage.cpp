@@ -25,28 +25,6 @@ namespace {
 
 constexpr uint64_t kMaxPixelCount = 64ull * 1024 * 1024;
 
-bool ReadDiskFile(const std::wstring& path, std::vector<uint8_t>& bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    bool ok = false;
-    LARGE_INTEGER length{};
-    if (GetFileSizeEx(file, &length) && length.QuadPart > 0 && length.QuadPart <= 256 * 1024 * 1024) {
-        bytes.resize(static_cast<size_t>(length.QuadPart));
-        DWORD got = 0;
-        ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-             got == bytes.size();
-    }
-    CloseHandle(file);
-    if (!ok) {
-        bytes.clear();
-    }
-    return ok;
-}
-
 bool ReadModuleResource(const std::wstring& name, const wchar_t* type, std::vector<uint8_t>& bytes)
 {
     HINSTANCE instance = CSkinResources::GetResourceInstance();
@@ -159,7 +137,7 @@ std::unique_ptr<ImageEntry> DecodeImage(const std::wstring& name, const wchar_t*
             std::wstring error;
             found = ReadSkinFile(name, bytes, error, false);
         }
-        if (!found && !ReadDiskFile(name, bytes)) {
+        if (!found && ReadDiskFile(name, kMaxDiskFileSize, bytes) != DiskReadStatus::kOk) {
             return nullptr;
         }
         if (!DecodePixels(bytes.data(), bytes.size(), mask, image)) {

@@ -30,22 +30,14 @@ SkinPair ParseSkinPair(const std::wstring& text)
 {
     long v[2];
     ReadNumbers(text, v, 2);
-    SkinPair pair;
-    pair.cx = v[0];
-    pair.cy = v[1];
-    return pair;
+    return SkinPair{v[0], v[1]};
 }
 
 SkinRect ParseSkinRect(const std::wstring& text)
 {
     long v[4];
     ReadNumbers(text, v, 4);
-    SkinRect rect;
-    rect.left = v[0];
-    rect.top = v[1];
-    rect.right = v[2];
-    rect.bottom = v[3];
-    return rect;
+    return SkinRect{v[0], v[1], v[2], v[3]};
 }
 
 uint32_t ParseSkinColor(const std::wstring& text)
