@@ -58,7 +58,11 @@ void CChildRunner::RunChild(const std::function<int(const std::wstring&)>& parse
     OutputProtocol::LineAssembler lines;
     auto parseBytes = [&](const std::string& bytes) {
         if (bytes.empty()) return;
-        if (parse(Utils::ToWide(bytes, static_cast<UINT>(m_CodePage))) != 0) verdict = true;
+        std::wstring text = Utils::ToWide(bytes, static_cast<UINT>(m_CodePage));
+        // A code page the system does not know must not hide the rest of the output
+        // (and with it the verdict): such output is read in the system code page.
+        if (text.empty()) text = Utils::ToWide(bytes, CP_ACP);
+        if (parse(text) != 0) verdict = true;
     };
     char buffer[1024];
     int got;

@@ -282,6 +282,8 @@ TEST_F(InstallerRun, EncodeAppliesToTheFollowingOutput)
     } cases[] = {
         {"code page 936", "out:Encode=936\\n|sleep:300|out:InstPath=\\xD6\\xD0\\xCE\\xC4\\n", L"中文", 936},
         {"UTF-8", "out:Encode=UTF8\\n|sleep:300|out:InstPath=\\xE4\\xB8\\xAD\\xE6\\x96\\x87\\n", L"中文", 65001},
+        {"a code page the system does not know", "out:Encode=12345\\n|sleep:300|out:InstPath=C:\\\\L\\n", L"C:\\L",
+         12345},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
