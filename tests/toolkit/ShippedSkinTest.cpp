@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include <set>
+#include <algorithm>
 #include <string>
 
 #include "TestPaths.h"
@@ -39,22 +39,45 @@ protected:
     }
 };
 
-std::set<std::wstring> ControlNames(const CSkinXml& xml)
+// Every element below `node` (itself included) in document order.
+void Collect(const CSkinXmlNode& node, std::vector<CSkinXmlNode>& out)
 {
-    std::set<std::wstring> names;
-    std::vector<CSkinXmlNode> pending{xml.RootNode()};
-    while (!pending.empty()) {
-        CSkinXmlNode node = pending.back();
-        pending.pop_back();
+    out.push_back(node);
+    for (CSkinXmlNode c = node.FirstChild(); c.IsValid(); c = c.NextSibling()) {
+        Collect(c, out);
+    }
+}
+
+std::vector<std::wstring> ControlNamesBelow(const CSkinXmlNode& node)
+{
+    std::vector<CSkinXmlNode> all;
+    Collect(node, all);
+    std::vector<std::wstring> names;
+    for (const CSkinXmlNode& n : all) {
         std::wstring name;
-        if (node.FindAttribute(L"name", name) && node.NodeName() != L"Font") {
-            names.insert(name);
-        }
-        for (CSkinXmlNode c = node.FirstChild(); c.IsValid(); c = c.NextSibling()) {
-            pending.push_back(c);
+        if (n.NodeName() != L"Font" && n.FindAttribute(L"name", name)) {
+            names.push_back(name);
         }
     }
     return names;
+}
+
+std::vector<CSkinXmlNode> ElementsNamed(const CSkinXml& xml, const std::wstring& name)
+{
+    std::vector<CSkinXmlNode> all, found;
+    Collect(xml.RootNode(), all);
+    for (const CSkinXmlNode& n : all) {
+        std::wstring value;
+        if (n.NodeName() != L"Font" && n.FindAttribute(L"name", value) && value == name) {
+            found.push_back(n);
+        }
+    }
+    return found;
+}
+
+bool HasName(const std::vector<std::wstring>& names, const wchar_t* name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 TEST_F(ShippedSkin, WindowFilesParseAndHoldTheBoundControls)
@@ -63,17 +86,21 @@ TEST_F(ShippedSkin, WindowFilesParseAndHoldTheBoundControls)
     struct Window {
         const wchar_t* file;
         std::vector<const wchar_t*> controls;
+        // Names that must not be there: the boxes' fixed texts sit in unnamed labels, and
+        // the two notices have no ok or cancel button.
+        std::vector<const wchar_t*> absent;
     } windows[] = {
         {L"MainWnd.xml",
          {L"winCtn", L"titleTabLt", L"mainTabLt", L"defaultInstallBtn", L"customeInstallBtn", L"customeBtn",
           L"treatyBtn", L"backBtn", L"openProduceBtn", L"treatyCb", L"chDirBtn", L"installDirEdit", L"progressLb",
           L"titleGrpCtn", L"createDSCb", L"createQSCb", L"progressAnLb", L"languageCombo", L"tipLbl", L"installPrg",
-          L"minbtn", L"closebtn", L"lbLanguage", L"lbInstallPath"}},
-        {L"MessageBox1Wnd.xml", {L"captionLbl", L"textLbl", L"closebtn"}},
-        {L"MessageBox2Wnd.xml", {L"captionLbl", L"textLbl", L"closebtn"}},
-        {L"NetworkTipWnd.xml", {L"okBtn", L"cancelBtn", L"closebtn"}},
-        {L"InstalledPathTipWnd.xml", {L"okBtn", L"cancelBtn", L"closebtn"}},
-        {L"ExitTipWnd.xml", {L"okBtn", L"cancelBtn", L"closebtn"}},
+          L"minbtn", L"closebtn", L"lbLanguage", L"lbInstallPath"},
+         {L"serviceCb", L"finishedLbl"}},
+        {L"MessageBox1Wnd.xml", {L"captionLbl", L"textLbl", L"closebtn"}, {L"okBtn", L"cancelBtn"}},
+        {L"MessageBox2Wnd.xml", {L"captionLbl", L"textLbl", L"closebtn"}, {L"okBtn", L"cancelBtn"}},
+        {L"NetworkTipWnd.xml", {L"okBtn", L"cancelBtn", L"closebtn"}, {L"textLbl", L"captionLbl"}},
+        {L"InstalledPathTipWnd.xml", {L"okBtn", L"cancelBtn", L"closebtn"}, {L"textLbl", L"captionLbl"}},
+        {L"ExitTipWnd.xml", {L"okBtn", L"cancelBtn", L"closebtn"}, {L"textLbl", L"captionLbl"}},
     };
     for (const Window& w : windows) {
         std::string file = Utils::ToNarrow(w.file, CP_UTF8);
@@ -81,11 +108,61 @@ TEST_F(ShippedSkin, WindowFilesParseAndHoldTheBoundControls)
         ASSERT_TRUE(xml.LoadFromSkinFile(w.file)) << file << ": " << Utils::ToNarrow(xml.ErrorMessage(), CP_UTF8)
                                                   << " at " << Utils::ToNarrow(xml.ErrorLocation(), CP_UTF8);
         EXPECT_EQ(xml.RootNode().NodeName(), L"Window") << file;
-        std::set<std::wstring> names = ControlNames(xml);
+        std::vector<std::wstring> names = ControlNamesBelow(xml.RootNode());
         for (const wchar_t* control : w.controls) {
-            EXPECT_TRUE(names.count(control)) << file << " lacks " << Utils::ToNarrow(control, CP_UTF8);
+            EXPECT_TRUE(HasName(names, control)) << file << " lacks " << Utils::ToNarrow(control, CP_UTF8);
+        }
+        for (const wchar_t* control : w.absent) {
+            EXPECT_FALSE(HasName(names, control)) << file << " has " << Utils::ToNarrow(control, CP_UTF8);
         }
     }
+}
+
+TEST_F(ShippedSkin, MainWindowPagesAndGroupsInTheirOrder)
+{
+    CSkinXml xml;
+    ASSERT_TRUE(xml.LoadFromSkinFile(L"MainWnd.xml"));
+
+    // The page each bound control sits on is how the window switches between them.
+    std::vector<CSkinXmlNode> mainTab = ElementsNamed(xml, L"mainTabLt");
+    ASSERT_EQ(mainTab.size(), 1u);
+    const std::vector<std::vector<const wchar_t*>> mainPages = {
+        {L"languageCombo", L"defaultInstallBtn", L"customeBtn", L"treatyCb", L"tipLbl"},
+        {L"installDirEdit", L"chDirBtn", L"createDSCb", L"createQSCb", L"customeInstallBtn"},
+        {L"progressAnLb", L"progressLb", L"installPrg"},
+        {L"openProduceBtn"},
+    };
+    std::vector<CSkinXmlNode> pages;
+    for (CSkinXmlNode page = mainTab[0].FirstChild(); page.IsValid(); page = page.NextSibling()) {
+        pages.push_back(page);
+    }
+    ASSERT_EQ(pages.size(), mainPages.size());
+    for (size_t i = 0; i < pages.size(); ++i) {
+        std::vector<std::wstring> names = ControlNamesBelow(pages[i]);
+        for (const wchar_t* control : mainPages[i]) {
+            EXPECT_TRUE(HasName(names, control)) << "page " << i << " lacks " << Utils::ToNarrow(control, CP_UTF8);
+        }
+    }
+
+    // Title pages: empty, the back button, empty.
+    std::vector<CSkinXmlNode> titleTab = ElementsNamed(xml, L"titleTabLt");
+    ASSERT_EQ(titleTab.size(), 1u);
+    std::vector<std::vector<std::wstring>> titlePages;
+    for (CSkinXmlNode page = titleTab[0].FirstChild(); page.IsValid(); page = page.NextSibling()) {
+        titlePages.push_back(ControlNamesBelow(page));
+    }
+    ASSERT_EQ(titlePages.size(), 3u);
+    EXPECT_TRUE(titlePages[0].empty());
+    EXPECT_TRUE(HasName(titlePages[1], L"backBtn"));
+    EXPECT_TRUE(titlePages[2].empty());
+
+    // The group the window binds is the last one of that name: minimise and close.
+    std::vector<CSkinXmlNode> groups = ElementsNamed(xml, L"titleGrpCtn");
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_TRUE(HasName(ControlNamesBelow(groups[0]), L"backBtn"));
+    std::vector<std::wstring> last = ControlNamesBelow(groups[1]);
+    EXPECT_TRUE(HasName(last, L"minbtn"));
+    EXPECT_TRUE(HasName(last, L"closebtn"));
 }
 
 TEST_F(ShippedSkin, EveryPictureDecodesAtItsSize)
