@@ -115,6 +115,8 @@ TEST(DecodeImage, ModuleResourceOfAnotherType)
     // No such resource, and no file of that name.
     EXPECT_FALSE(DecodeImage(L"147", L"ZIPRES", 0));
     EXPECT_FALSE(DecodeImage(L"202", L"PNG", 0));
+    EXPECT_FALSE(DecodeImage(L"65737", L"PNG", 0));  // 65536 + 201: no resource number
+    EXPECT_FALSE(DecodeImage(L"0", L"PNG", 0));
     EXPECT_FALSE(DecodeImage(L"logo", L"PNG", 0));
 
     // A resource instance set apart from the module is where resources are looked for.

@@ -30,7 +30,12 @@ bool ReadModuleResource(const std::wstring& name, const wchar_t* type, std::vect
     HINSTANCE instance = CSkinResources::GetResourceInstance();
     LPCWSTR resourceName = name.c_str();
     if (!name.empty() && name[0] >= L'0' && name[0] <= L'9') {
-        resourceName = MAKEINTRESOURCEW(static_cast<WORD>(wcstoul(name.c_str(), nullptr, 10)));
+        // Resource numbers are 1 to 65535; a larger number must not wrap onto another one.
+        unsigned long id = wcstoul(name.c_str(), nullptr, 10);
+        if (id == 0 || id > 0xFFFF) {
+            return false;
+        }
+        resourceName = MAKEINTRESOURCEW(static_cast<WORD>(id));
     }
     HRSRC info = FindResourceW(instance, resourceName, type);
     if (info == nullptr) {
