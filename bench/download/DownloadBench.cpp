@@ -3,6 +3,10 @@
 //   download_bench single|multi URL DESTINATION
 // Output: one line "mode=<m> result=<code> bytes=<n> seconds=<s> MBps=<r> peakWS=<bytes>
 // baseWS=<bytes>", baseWS being the peak working set before the download began.
+#include <winsock2.h>
+
+#include <curl/curl.h>
+
 #include "download/CurlDownloader.h"
 #include "download/MTCurlDownloader.h"
 

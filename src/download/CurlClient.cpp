@@ -1,42 +1,22 @@
 #include "download/CurlClient.h"
 
-#include "core/DebugLog.h"
 #include "download/TransferGuards.h"
+
+#include "core/DebugLog.h"
+#include "download/Downloader.h"
 #include "services/TextConversion.h"
 
 #include <windows.h>
 
-#include <cstdio>
+#include <io.h>
+
+static_assert(CurlClient::kPartialFile == CURLE_PARTIAL_FILE, "libcurl's partial-file code");
 
 namespace {
-
-size_t DiscardBody(char*, size_t size, size_t count, void*)
-{
-    return size * count;
-}
 
 size_t WriteToFile(char* data, size_t size, size_t count, void* file)
 {
     return fwrite(data, size, count, static_cast<FILE*>(file)) * size;
-}
-
-// Header requests carry no progress of their own, but must still stop with the client.
-int AbortWhenCancelled(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    return static_cast<std::atomic<bool>*>(cancel)->load() ? 1 : 0;
-}
-
-bool IsFileUrl(const std::wstring& url)
-{
-    return url.compare(0, 8, L"file:///") == 0;
-}
-
-// Size of a file, -1 when its status cannot be read.
-int64_t FileSize(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 } // namespace
@@ -58,14 +38,7 @@ CURL* CurlClient::NewHeaderRequest(const std::string& url)
 {
     CURL* handle = curl_easy_init();
     if (!handle) return nullptr;
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, DiscardBody);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, AbortWhenCancelled);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &m_Cancel);
-    ApplyTransferGuards(handle, m_StallSeconds);
+    PrepareHeaderRequest(handle, url, &m_Cancel, m_StallSeconds);
     return handle;
 }
 
@@ -125,8 +98,8 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& url)
     return length < 0 ? -1.0 : double(length);
 }
 
-int CurlClient::ProgressCallback(void* client, curl_off_t dltotal, curl_off_t dlnow, curl_off_t,
-                                 curl_off_t)
+int CurlClient::ProgressCallback(void* client, CurlOffset dltotal, CurlOffset dlnow, CurlOffset,
+                                 CurlOffset)
 {
     CurlClient* self = static_cast<CurlClient*>(client);
     if (self->m_Cancel) return 1;
@@ -148,18 +121,23 @@ int CurlClient::ProgressCallback(void* client, curl_off_t dltotal, curl_off_t dl
     return 0;
 }
 
+// Empties the ".part" file: what it holds is no piece of the file being fetched.
+int CurlClient::RestartPartFile(FILE*& file)
+{
+    file = _wfreopen((m_FilePath + L".part").c_str(), L"wb", file);
+    if (!file) return kFileError;
+    setvbuf(file, nullptr, _IOFBF, kFileBufferBytes);
+    m_ResumeOffset = 0;
+    return 0;
+}
+
 int CurlClient::Transfer(CURL* handle, FILE*& file)
 {
     int result = 0;
-    std::wstring partPath = m_FilePath + L".part";
     m_ResumeOffset = FileSize(m_FilePath + L".part");
     if (m_ResumeOffset > 0 && m_Length >= 0 && m_ResumeOffset > int64_t(m_Length)) {
-        // Longer than the file itself: not a piece of it, so start again.
         DEBUG_LOG(L"part file longer than the file, starting again\r\n");
-        file = _wfreopen(partPath.c_str(), L"wb", file);
-        if (!file) return kFileError;
-        setvbuf(file, nullptr, _IOFBF, kFileBufferBytes);
-        m_ResumeOffset = 0;
+        if (RestartPartFile(file) != 0) return kFileError;
     }
 
     static const char* const kLines[] = {"Connection: keep-alive", "Accept-Encoding: gzip, deflate"};
@@ -171,16 +149,8 @@ int CurlClient::Transfer(CURL* handle, FILE*& file)
     result |= curl_easy_setopt(handle, CURLOPT_TCP_KEEPINTVL, 10L);
     result |= curl_easy_setopt(handle, CURLOPT_TIMEOUT, 0L);
     result |= curl_easy_setopt(handle, CURLOPT_URL, m_RealUrl.c_str());
-    result |= curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    result |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteToFile);
-    result |= curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
-    result |= curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    result |= curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &CurlClient::ProgressCallback);
-    result |= curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
-    result |= curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
-    result |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
-    result |= ApplyTransferGuards(handle, m_StallSeconds);
-    result |= curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    result |= SetBodyTransferOptions(handle, WriteToFile, file, &CurlClient::ProgressCallback, this,
+                                     m_StallSeconds);
 
     if (m_ResumeOffset > 0)
         result |= curl_easy_setopt(handle, CURLOPT_RESUME_FROM_LARGE, curl_off_t(m_ResumeOffset));
@@ -191,16 +161,22 @@ int CurlClient::Transfer(CURL* handle, FILE*& file)
             // The server answered the resume request with the whole file: take it from
             // the start rather than failing every attempt the same way.
             DEBUG_LOG(L"resume refused, fetching the whole file\r\n");
-            file = _wfreopen(partPath.c_str(), L"wb", file);
-            if (!file) {
-                result = kFileError;
-            } else {
-                setvbuf(file, nullptr, _IOFBF, kFileBufferBytes);
-                m_ResumeOffset = 0;
+            result = RestartPartFile(file);
+            if (result == 0) {
                 curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
                 curl_easy_setopt(handle, CURLOPT_RESUME_FROM_LARGE, curl_off_t(0));
                 result = curl_easy_perform(handle);
             }
+        }
+    }
+    if (result == 0) {
+        if (fflush(file) != 0) {
+            result = kFileError;
+        } else if (_filelengthi64(_fileno(file)) < int64_t(m_Length)) {
+            // The answer looked complete but announced fewer bytes than the file has: a
+            // truncated package must not be taken for the whole one.
+            DEBUG_LOG(L"transfer ended short of %I64d bytes\r\n", int64_t(m_Length));
+            result = kPartialFile;
         }
     }
     curl_slist_free_all(headers);

@@ -4,12 +4,11 @@
 // the transfer is complete. Used by one thread at a time; Cancel() may come from any.
 #pragma once
 
-#include <winsock2.h>
-
-#include <curl/curl.h>
+#include "download/CurlHandle.h"
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -22,6 +21,7 @@ public:
     static const int kTooSmall = -998;  // length unknown or below 1 MiB; nothing fetched
     static const int kNoHandle = -997;  // no libcurl easy handle
     static const int kFileError = -996; // ".part" file could not be opened or moved
+    static const int kPartialFile = 18; // libcurl's CURLE_PARTIAL_FILE: the body ended early
     static const int64_t kMinimumLength = 1048576;
 
     CurlClient(const std::wstring& url, const std::wstring& filePath, void* owner,
@@ -43,8 +43,8 @@ public:
     // Content length announced for `url` whatever the status; -1.0 when none.
     double GetDownloadFileLength_Str(const std::string& url);
     // libcurl's transfer-information callback; `client` is the CurlClient.
-    static int ProgressCallback(void* client, curl_off_t dltotal, curl_off_t dlnow,
-                                curl_off_t ultotal, curl_off_t ulnow);
+    static int ProgressCallback(void* client, CurlOffset dltotal, CurlOffset dlnow,
+                                CurlOffset ultotal, CurlOffset ulnow);
 
     // Makes a running transfer (and every later one) abort.
     void Cancel() { m_Cancel = true; }
@@ -59,6 +59,7 @@ public:
 private:
     CURL* NewHeaderRequest(const std::string& url);
     int Transfer(CURL* handle, FILE*& file);
+    int RestartPartFile(FILE*& file);
 
     std::wstring m_Url;
     std::wstring m_FilePath;

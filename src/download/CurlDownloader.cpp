@@ -52,7 +52,7 @@ void CCurlDownloader::dlThreadFun()
     int budget = 12;
     while (code != 0) {
         if (Cancelled()) return;
-        budget -= code == CURLE_PARTIAL_FILE ? 1 : 2;
+        budget -= code == CurlClient::kPartialFile ? 1 : 2;
         if (budget <= 0) {
             Send(DL_CODE_FAIL, code, L"LibCurl");
             return;

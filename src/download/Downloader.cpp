@@ -41,6 +41,11 @@ std::shared_ptr<Utils::Thread> StartRunAfter(std::shared_ptr<Utils::Thread> prev
     return worker;
 }
 
+bool IsFileUrl(const std::wstring& url)
+{
+    return url.compare(0, 8, L"file:///") == 0;
+}
+
 bool SleepUnlessCancelled(unsigned milliseconds, const std::function<bool()>& cancelled)
 {
     const unsigned slice = 50;

@@ -9,8 +9,6 @@
 // downloader ends without a terminal event.
 #pragma once
 
-#include <winsock2.h>  // before windows.h, for libcurl users
-
 #include "core/InstallEvents.h"
 #include "core/Thread.h"
 
@@ -38,6 +36,10 @@ std::unique_ptr<CDownloader> CreateDownloader(int32_t downloadType, InstallCallb
 // could be created.
 std::shared_ptr<Utils::Thread> StartRunAfter(std::shared_ptr<Utils::Thread> previous,
                                              std::function<void()> run);
+
+// True for URLs that name a local file ("file:///"), which are handed over in the ANSI
+// code page instead of being treated as web addresses.
+bool IsFileUrl(const std::wstring& url);
 
 // Sleeps up to `milliseconds` in short slices; false as soon as `cancelled()` holds.
 bool SleepUnlessCancelled(unsigned milliseconds, const std::function<bool()>& cancelled);

@@ -1,36 +1,17 @@
+// libcurl (and winsock2.h) before anything brings in windows.h.
+#include "download/TransferGuards.h"
+
 #include "download/MTCurlDownloader.h"
 
 #include "core/DebugLog.h"
 #include "core/InstallerConfig.h"
 #include "download/ByteRanges.h"
 #include "download/PackageDigest.h"
-#include "download/TransferGuards.h"
 #include "services/TextConversion.h"
 
 #include <windows.h>
 
 #include <ctime>
-
-namespace {
-
-size_t DiscardBody(char*, size_t size, size_t count, void*)
-{
-    return size * count;
-}
-
-int AbortWhenCancelled(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    return static_cast<std::atomic<bool>*>(cancel)->load() ? 1 : 0;
-}
-
-int64_t FileSize(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-} // namespace
 
 CMTCurlDownloader::CMTCurlDownloader(InstallCallback callback, const std::wstring& url,
                                      const std::wstring& destination)
@@ -64,18 +45,20 @@ void CMTCurlDownloader::Start()
 {
     std::lock_guard<std::mutex> lock(m_Lock);
     if (m_Cancel) return;
-    // The waiting thread of the earlier run may be the caller (a restart asked for from
-    // its own callback); the new run waits for it before it touches anything.
-    auto waiter = std::make_shared<std::thread>(std::move(m_Waiter));
-    std::shared_ptr<Utils::Thread> next = StartRunAfter(m_Worker, [this, waiter] {
-        if (waiter->joinable()) waiter->join();
+    // The new run waits for the earlier run's start phase and then for the waiting thread
+    // that start phase made: only then is that thread known, even when Start() comes
+    // twice in a row. The waiting thread may be the caller (a restart asked for from its
+    // own callback); the new worker never is.
+    std::shared_ptr<Utils::Thread> next = StartRunAfter(m_Worker, [this] {
+        std::thread waiter;
+        {
+            std::lock_guard<std::mutex> guard(m_Lock);
+            waiter = std::move(m_Waiter);
+        }
+        if (waiter.joinable()) waiter.join();
         Start_Down();
     });
-    if (next) {
-        m_Worker = std::move(next);
-    } else {
-        m_Waiter = std::move(*waiter);
-    }
+    if (next) m_Worker = std::move(next);
 }
 
 void CMTCurlDownloader::Send(int32_t code, double value, const std::wstring& text)
@@ -99,8 +82,7 @@ void CMTCurlDownloader::Start_Down()
     if (Cancelled()) return;
     Send(DL_CODE_START, 1.0, L"");
     DEBUG_LOG(L"start download\r\n");
-    bool fileUrl = m_Url.compare(0, 8, L"file:///") == 0;
-    std::string url = Utils::ToNarrow(m_Url, fileUrl ? CP_ACP : CP_UTF8);
+    std::string url = Utils::ToNarrow(m_Url, IsFileUrl(m_Url) ? CP_ACP : CP_UTF8);
 
     DeleteFileW(m_Destination.c_str());
     if (m_LastPercent == 0.0) DeletePartFiles();
@@ -171,17 +153,9 @@ bool CMTCurlDownloader::getRealDownloadUrl(const std::string& url)
     if (!handle) return false;
 
     curl_slist* headers = curl_slist_append(nullptr, "Connection: keep-alive");
-    int result = 0;
+    int result = PrepareHeaderRequest(handle, url, &m_Cancel, m_StallSeconds);
     result |= curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
-    result |= curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     result |= curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    result |= curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
-    result |= ApplyTransferGuards(handle, m_StallSeconds);
-    result |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, DiscardBody);
-    result |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
-    result |= curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    result |= curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, AbortWhenCancelled);
-    result |= curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &m_Cancel);
     if (result == 0) result = curl_easy_perform(handle);
     if (result != 0) {
         DEBUG_LOG(L"error:%d:%hs\r\n", result, curl_easy_strerror(CURLcode(result)));
@@ -256,7 +230,7 @@ size_t CMTCurlDownloader::WritePart(char* data, size_t size, size_t count, void*
     return written;
 }
 
-int CMTCurlDownloader::Progress(void* param, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+int CMTCurlDownloader::Progress(void* param, CurlOffset, CurlOffset, CurlOffset, CurlOffset)
 {
     CMTCurlDownloader* self = static_cast<CMTCurlDownloader*>(param);
     if (self->m_Cancel) return 1;
@@ -288,18 +262,10 @@ int CMTCurlDownloader::downloadExe(DownloadPartNode* node)
     result |= curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     result |= curl_easy_setopt(h, CURLOPT_URL, node->url.c_str());
     result |= curl_easy_setopt(h, CURLOPT_TIMEOUT, 0L);
-    result |= curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    result |= curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CMTCurlDownloader::WritePart);
-    result |= curl_easy_setopt(h, CURLOPT_WRITEDATA, node);
+    result |= SetBodyTransferOptions(h, &CMTCurlDownloader::WritePart, node,
+                                     &CMTCurlDownloader::Progress, this, m_StallSeconds);
     result |= curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CMTCurlDownloader::HeaderLine);
     result |= curl_easy_setopt(h, CURLOPT_HEADERDATA, node);
-    result |= curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    result |= curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CMTCurlDownloader::Progress);
-    result |= curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
-    result |= curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    result |= curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L);
-    result |= ApplyTransferGuards(h, m_StallSeconds);
-    result |= curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     result |= curl_easy_setopt(h, CURLOPT_RANGE, range.c_str());
     if (result != 0) {
         node->status = result;

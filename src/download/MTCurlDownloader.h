@@ -7,9 +7,8 @@
 // to the downloader: destroying it cancels the transfers and waits for every one.
 #pragma once
 
+#include "download/CurlHandle.h"
 #include "download/Downloader.h"
-
-#include <curl/curl.h>
 
 #include <atomic>
 #include <cstdint>
@@ -67,7 +66,7 @@ private:
 
     static size_t WritePart(char* data, size_t size, size_t count, void* node);
     static size_t HeaderLine(char* data, size_t size, size_t count, void* node);
-    static int Progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+    static int Progress(void* self, CurlOffset, CurlOffset, CurlOffset, CurlOffset);
 
     std::vector<std::unique_ptr<DownloadPartNode>> m_Parts;
     InstallCallback m_Callback;

@@ -67,7 +67,6 @@ void CWinDownloader::Start()
 {
     std::lock_guard<std::mutex> lock(m_Lock);
     if (m_BindCallback.m_Cancel) return;
-    m_BindCallback.m_Callback = m_Callback;
     if (!m_Resumed && m_Worker && m_Worker->m_Handle) {
         m_Resumed = true;
         m_Worker->Resume();
@@ -85,13 +84,16 @@ void CWinDownloader::Send(int32_t code, double value, const std::wstring& text)
 
 std::wstring CWinDownloader::DownloadUrlText(const std::wstring& url)
 {
-    if (url.compare(0, 8, L"file:///") == 0) return url;
+    if (IsFileUrl(url)) return url;
     return Utils::UrlEncode(url);
 }
 
 void CWinDownloader::DownloadThread()
 {
     if (m_BindCallback.m_Cancel) return;
+    // Copied here rather than in Start(): an earlier run may still be reporting through it
+    // while Start() is called, and runs never overlap.
+    m_BindCallback.m_Callback = m_Callback;
     HRESULT com = CoInitialize(nullptr);
     Send(DL_CODE_START, 1.0, L"");
     std::wstring url = DownloadUrlText(m_Url);

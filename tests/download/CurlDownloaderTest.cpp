@@ -193,26 +193,38 @@ TEST_F(CurlDownloaderTest, DigestMismatchRetriesOnceThenFails)
     EXPECT_EQ(CountGets(s_Server->Requests()), 3) << "each run fetches the whole file again";
 }
 
-// A server that stops sending mid-body must not freeze the install: the low-speed limit
-// ends the attempt, the next one resumes and completes.
-TEST_F(CurlDownloaderTest, StallEndsInRetryNotHang)
+// An attempt that ends early is retried and the next one resumes where it stopped: a
+// server that stops sending mid-body must not freeze the install (the low-speed limit ends
+// the attempt), and an answer announcing fewer bytes than the file has must not be taken
+// for the whole file.
+TEST_F(CurlDownloaderTest, InterruptedTransferResumes)
 {
     std::string name = ServedFile(3 * MiB);
-    ASSERT_TRUE(s_Server->SetFaults(
-        R"([{"method": "GET", "nth": 1, "stall": 40, "stall_after": 1048576}])"));
-    std::wstring destination = Destination();
-    EventRecorder events;
-    {
-        CCurlDownloader downloader(events.Callback(), s_Server->FileUrl(name), destination);
-        downloader.SetStallLimit(2);
-        downloader.Start();
-        ASSERT_TRUE(events.WaitTerminals(1, 60000));
+    struct Case {
+        const char* label;
+        const char* faults;
+    } cases[] = {
+        {"stall", R"([{"method": "GET", "nth": 1, "stall": 40, "stall_after": 1048576}])"},
+        {"short length", R"([{"method": "GET", "nth": 1, "wrong_length": 1048576}])"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(s_Server->Reset());
+        ASSERT_TRUE(s_Server->SetFaults(c.faults));
+        std::wstring destination = Destination();
+        EventRecorder events;
+        {
+            CCurlDownloader downloader(events.Callback(), s_Server->FileUrl(name), destination);
+            downloader.SetStallLimit(2);
+            downloader.Start();
+            ASSERT_TRUE(events.WaitTerminals(1, 60000));
+        }
+        EXPECT_EQ(events.Codes(), (std::vector<int32_t>{DL_CODE_START, DL_CODE_SUCCESS}));
+        EXPECT_TRUE(SameContent(destination, ServedPath(name)));
+        auto requests = s_Server->Requests();
+        ASSERT_EQ(CountGets(requests), 2);
+        EXPECT_EQ(FirstRangeAfter(requests, 1), "bytes=1048576-");
     }
-    EXPECT_EQ(events.Codes(), (std::vector<int32_t>{DL_CODE_START, DL_CODE_SUCCESS}));
-    EXPECT_TRUE(SameContent(destination, ServedPath(name)));
-    auto requests = s_Server->Requests();
-    ASSERT_EQ(CountGets(requests), 2);
-    EXPECT_EQ(FirstRangeAfter(requests, 1), "bytes=1048576-");
 }
 
 // Destroying the downloader during a transfer stops it and waits for its thread; no
@@ -223,20 +235,9 @@ TEST_F(CurlDownloaderTest, DestroyDuringRunStopsTheTransfer)
     ASSERT_TRUE(s_Server->SetFaults(R"([{"method": "GET", "throttle": 1048576}])"));
     std::wstring destination = Destination();
     EventRecorder events;
-    HANDLE progressed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    events.m_OnEvent = [&](const RecordedEvent& e) {
-        if (e.code == DL_CODE_PROGRESS) SetEvent(progressed);
-    };
-    {
-        CCurlDownloader downloader(events.Callback(), s_Server->FileUrl(name), destination);
-        downloader.Start();
-        ASSERT_EQ(WaitForSingleObject(progressed, 30000), WAIT_OBJECT_0);
-    }
-    CloseHandle(progressed);
-    size_t seen = events.Events().size();
-    Sleep(300);
-    EXPECT_EQ(events.Events().size(), seen);
-    EXPECT_EQ(events.Codes(), std::vector<int32_t>{DL_CODE_START});
+    DestroyAfterFirstProgress(
+        std::make_unique<CCurlDownloader>(events.Callback(), s_Server->FileUrl(name), destination),
+        events, 300);
     EXPECT_FALSE(FileExists(destination));
     EXPECT_FALSE(FileExists(destination + L".part"));
 }

@@ -156,6 +156,24 @@ std::wstring DownloadTest::Destination()
     return folder + L"\\__Package_Lumeno.exe";
 }
 
+void DestroyAfterFirstProgress(std::unique_ptr<CDownloader> downloader, EventRecorder& events,
+                               DWORD quietMs)
+{
+    HANDLE progressed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    events.m_OnEvent = [progressed](const RecordedEvent& e) {
+        if (e.code == DL_CODE_PROGRESS) SetEvent(progressed);
+    };
+    downloader->Start();
+    EXPECT_EQ(WaitForSingleObject(progressed, 30000), WAIT_OBJECT_0) << "no progress";
+    downloader.reset();
+    events.m_OnEvent = nullptr;
+    CloseHandle(progressed);
+    size_t seen = events.Events().size();
+    Sleep(quietMs);
+    EXPECT_EQ(events.Events().size(), seen);
+    EXPECT_EQ(events.Codes(), std::vector<int32_t>{DL_CODE_START});
+}
+
 bool FileExists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/InstallEvents.h"
+#include "download/Downloader.h"
 #include "support/TestServer.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -59,6 +61,11 @@ protected:
     static TestServer* s_Server;
     static std::wstring s_Root;
 };
+
+// Starts `downloader` (built on `events`), destroys it once the first progress event has
+// arrived, and checks that the run was cut short: START only, nothing for `quietMs` after.
+void DestroyAfterFirstProgress(std::unique_ptr<CDownloader> downloader, EventRecorder& events,
+                               DWORD quietMs);
 
 bool FileExists(const std::wstring& path);
 int64_t SizeOf(const std::wstring& path);

@@ -211,19 +211,8 @@ TEST_F(MTCurlDownloaderTest, DestroyDuringRunStopsEveryThread)
     ASSERT_TRUE(s_Server->SetFaults(R"([{"method": "GET", "throttle": 1048576}])"));
     std::wstring destination = Destination();
     EventRecorder events;
-    HANDLE progressed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    events.m_OnEvent = [&](const RecordedEvent& e) {
-        if (e.code == DL_CODE_PROGRESS) SetEvent(progressed);
-    };
-    {
-        CMTCurlDownloader downloader(events.Callback(), s_Server->FileUrl(name), destination);
-        downloader.Start();
-        ASSERT_EQ(WaitForSingleObject(progressed, 30000), WAIT_OBJECT_0);
-    }
-    CloseHandle(progressed);
-    size_t seen = events.Events().size();
-    Sleep(500);
-    EXPECT_EQ(events.Events().size(), seen);
-    EXPECT_EQ(events.Codes(), std::vector<int32_t>{DL_CODE_START});
+    DestroyAfterFirstProgress(
+        std::make_unique<CMTCurlDownloader>(events.Callback(), s_Server->FileUrl(name), destination),
+        events, 500);
     EXPECT_FALSE(FileExists(destination));
 }

@@ -1,8 +1,12 @@
+// libcurl (and winsock2.h) before anything brings in windows.h.
+#include <winsock2.h>
+
+#include <curl/curl.h>
+
 #include "support/TestServer.h"
 
 #include "services/TextConversion.h"
 
-#include <curl/curl.h>
 #include <json/json.h>
 
 #include <chrono>
@@ -57,14 +61,26 @@ TestServer::TestServer(const std::wstring& root)
     std::wstring command = L"/usr/bin/python3 \"" + script + L"\" --root \"" +
                            Utils::ToWide(UnixPath(root), CP_UTF8) + L"\" --port-file \"" +
                            Utils::ToWide(UnixPath(portFile), CP_UTF8) + L"\" --idle-exit 10";
+    // Without standard handles of its own the server would share the test program's
+    // Unix output, and keep the test runner's pipe open until it ends.
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inherit, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
+    if (nul != INVALID_HANDLE_VALUE) {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = si.hStdOutput = si.hStdError = nul;
+    }
     PROCESS_INFORMATION pi{};
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi)) {
-        fprintf(stderr, "TestServer: cannot start %ls (error %lu)\n", command.c_str(), GetLastError());
+    BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr,
+                                  nul != INVALID_HANDLE_VALUE, 0, nullptr, nullptr, &si, &pi);
+    DWORD error = GetLastError();
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+    if (!started) {
+        fprintf(stderr, "TestServer: cannot start %ls (error %lu)\n", command.c_str(), error);
         return;
     }
     CloseHandle(pi.hThread);

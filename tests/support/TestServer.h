@@ -6,7 +6,6 @@
 // program die.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
 
 #include <condition_variable>
