@@ -8,6 +8,7 @@
 #include "install/EventRecorder.h"
 #include "services/FileSystem.h"
 #include "services/Process.h"
+#include "services/ScratchFolder.h"
 #include "support/TestServer.h"
 
 #include <gtest/gtest.h>
@@ -35,22 +36,7 @@ std::wstring FullPath(const std::wstring& relative)
     return full;
 }
 
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = folder + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
+using TestFiles::RemoveTree;
 
 // Index of the first event with `code`, or -1.
 int IndexOf(const std::vector<int32_t>& codes, int32_t code, size_t from = 0)
@@ -103,11 +89,7 @@ protected:
         package.Wait();
         EXPECT_EQ(package.ExitCode(), 0u);
         if (uninstallMode) {
-            HANDLE file = CreateFileW((old + L"\\demo-uninstall-mode.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_ALWAYS, 0, nullptr);
-            DWORD written = 0;
-            WriteFile(file, uninstallMode, static_cast<DWORD>(strlen(uninstallMode)), &written, nullptr);
-            CloseHandle(file);
+            EXPECT_TRUE(TestFiles::WriteFileBytes(old + L"\\demo-uninstall-mode.txt", uninstallMode));
         }
         return old + L"\\uninst.exe";
     }

@@ -1,6 +1,7 @@
 #include "install/UnInstaller.h"
 
 #include "install/ScriptedChild.h"
+#include "services/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -115,11 +116,7 @@ TEST_F(UnInstallerRun, MissingOrUnstartableUninstallerFails)
 
     // A file that is there but is no program.
     const std::wstring fake = L"not_a_program.exe";
-    HANDLE file = CreateFileW(fake.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, "hello", 5, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(TestFiles::WriteFileBytes(fake, "hello"));
     wchar_t full[MAX_PATH];
     GetFullPathNameW(fake.c_str(), MAX_PATH, full, nullptr);
     EXPECT_EQ(RunScript("", full), (std::vector<Event>{{UNIST_CODE_PROGRESS, 0.0, L""}, {UNIST_CODE_FAIL, 2.0, L""}}));
