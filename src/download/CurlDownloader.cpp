@@ -2,7 +2,6 @@
 
 #include "core/DebugLog.h"
 #include "download/PackageDigest.h"
-#include "services/TextConversion.h"
 
 CCurlDownloader::CCurlDownloader(InstallCallback callback, const std::wstring& url,
                                  const std::wstring& destination)
@@ -63,7 +62,7 @@ void CCurlDownloader::dlThreadFun()
     }
     if (Cancelled()) return;
 
-    switch (CheckPackageDigest(m_Client.RealUrl(), Utils::ToNarrow(m_Destination, CP_ACP))) {
+    switch (CheckPackageDigest(m_Client.RealUrl(), m_Destination)) {
     case DigestVerdict::NoDigest:
         Send(DL_CODE_MD5, 0.0, L"curl获取url-md5失败");
         break;

@@ -374,7 +374,7 @@ void CMTCurlDownloader::waitForFinishThreadFun()
         }
     }
     if (err == 0) {
-        switch (CheckPackageDigest(m_RealUrl, Utils::ToNarrow(m_Destination, CP_ACP))) {
+        switch (CheckPackageDigest(m_RealUrl, m_Destination)) {
         case DigestVerdict::NoDigest:
             Send(DL_CODE_MD5, err, L"mtcurl获取url-md5失败");
             break;

@@ -14,10 +14,11 @@ std::string GetUrlMd5(const std::string& url)
     return url.substr(before + 1, last - before - 1);
 }
 
-std::string GetFileMd5(const std::string& path)
+namespace {
+
+// Digests and closes `file`; "" when there is none or it cannot be read.
+std::string DigestOfFile(FILE* file)
 {
-    if (path.empty()) return "";
-    FILE* file = fopen(path.c_str(), "rb");
     if (!file) return "";
     Md5 md5;
     unsigned char block[1024];
@@ -29,6 +30,20 @@ std::string GetFileMd5(const std::string& path)
     return md5.HexFinal();
 }
 
+} // namespace
+
+std::string GetFileMd5(const std::string& path)
+{
+    if (path.empty()) return "";
+    return DigestOfFile(fopen(path.c_str(), "rb"));
+}
+
+std::string GetFileMd5(const std::wstring& path)
+{
+    if (path.empty()) return "";
+    return DigestOfFile(_wfopen(path.c_str(), L"rb"));
+}
+
 DigestVerdict JudgeDigest(const std::string& expected, const std::string& actual)
 {
     if (expected.size() != 32) return DigestVerdict::NoDigest;
@@ -38,7 +53,7 @@ DigestVerdict JudgeDigest(const std::string& expected, const std::string& actual
     return actual == expected ? DigestVerdict::Good : DigestVerdict::Mismatch;
 }
 
-DigestVerdict CheckPackageDigest(const std::string& finalUrl, const std::string& path)
+DigestVerdict CheckPackageDigest(const std::string& finalUrl, const std::wstring& path)
 {
     std::string expected = GetUrlMd5(finalUrl);
     if (expected.size() != 32) return DigestVerdict::NoDigest;

@@ -68,3 +68,32 @@ TEST(PackageDigest, FileMd5)
     for (const Case& c : cases) EXPECT_EQ(GetFileMd5(c.path), c.digest) << c.path;
     DeleteFileA(path);
 }
+
+// The finished package judged by its wide path: a folder name the ANSI code page cannot
+// spell must not turn a good package into an unreadable one.
+TEST(PackageDigest, CheckPackageDigest)
+{
+    const std::wstring folder = L"digest_\u03a9\u5b89\u88c5";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring path = folder + L"\\__Package_Lumeno.exe";
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    ASSERT_TRUE(f);
+    fwrite("abc", 1, 3, f);
+    fclose(f);
+
+    const std::string good = "http://h/software/900150983cd24fb0d6963f7d28e17f72/pkg.exe";
+    struct Case {
+        std::string url;
+        std::wstring path;
+        DigestVerdict verdict;
+    } cases[] = {
+        {good, path, DigestVerdict::Good},
+        {"http://h/software/0cc175b9c0f1b6a831c399e269772661/pkg.exe", path, DigestVerdict::Mismatch},
+        {"http://h/software/ab/pkg.exe", path, DigestVerdict::NoDigest},
+        {good, folder + L"\\missing.exe", DigestVerdict::Mismatch},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckPackageDigest(c.url, c.path), c.verdict) << c.url;
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
