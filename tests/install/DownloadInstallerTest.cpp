@@ -202,6 +202,32 @@ TEST_F(Orchestrator, FailedUninstallStopsTheAttemptBeforeAnyDownload)
     }
 }
 
+TEST_F(Orchestrator, NewAttemptFromInsideTheFailedUninstallersEvent)
+{
+    // A caller that reacts to the failure at once, on the uninstall runner's own thread:
+    // replacing that runner must not wait for the thread it runs on.
+    std::wstring uninstaller = InstallOldVersion("fail");
+    auto installer = Make(uninstaller);
+    CDownloadInstaller* orchestrator = installer.get();
+    bool retried = false;
+    recorder.onEvent = [&](const Event& e) {
+        if (e.code != UNIST_CODE_ERROR || retried) return;
+        retried = true;
+        DeleteFileW((base + L"\\Old Lumeno\\demo-uninstall-mode.txt").c_str());
+        orchestrator->Start();
+    };
+    installer->Start();
+    ASSERT_TRUE(recorder.WaitFor({INSTALL_SUCCESS, IST_CODE_FAIL, DL_CODE_FAIL, UNIST_CODE_FAIL}, 120));
+    installer.reset();
+
+    std::vector<int32_t> codes = recorder.Codes();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), UNIST_CODE_ERROR), 1);
+    int removed = IndexOf(codes, UNIST_CODE_SUCCESS);
+    ASSERT_GE(removed, 0);
+    EXPECT_GT(IndexOf(codes, DL_CODE_START), removed);
+    EXPECT_EQ(codes.back(), INSTALL_SUCCESS);
+}
+
 TEST_F(Orchestrator, UninstallerCopyThatCannotBeMadeFailsTheAttempt)
 {
     std::wstring uninstaller = InstallOldVersion();
