@@ -2,8 +2,9 @@
 //   uninst.exe /S -adminact=... -authorizationact=... -console=show _?=FOLDER
 // It removes what the demo package installed in FOLDER and reports "Progress=" lines and
 // "State=Success". A file "demo-uninstall-mode.txt" in FOLDER makes it misbehave for
-// tests: "fail" (State=Fail), "error" (Error=), "crash" (ends with a crash code and no
-// verdict), "silent" (prints nothing, exits 0).
+// tests: "fail" (State=Fail), "error" (Error=), "errorthensuccess" (Error=, then a normal
+// removal with State=Success), "crash" (ends with a crash code and no verdict), "silent"
+// (prints nothing, exits 0).
 #include "../common/DemoCommon.h"
 
 #include <string>
@@ -32,6 +33,8 @@ int wmain()
         Demo::Emit("Error=demo uninstall refused");
         return 1;
     }
+    // Complains, then removes everything and states success all the same.
+    if (mode == "errorthensuccess") Demo::Emit("Error=demo uninstall complained");
 
     const size_t count = sizeof(Demo::kInstalledFiles) / sizeof(Demo::kInstalledFiles[0]);
     for (size_t i = 0; i < count; ++i) {

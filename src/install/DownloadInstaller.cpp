@@ -117,7 +117,9 @@ void CDownloadInstaller::Start()
         m_UnInstaller.reset();
     }
     m_UnInstaller = std::make_unique<CUnInstaller>(
-        [this](int32_t code, double value, const std::wstring& text) { OnUninstallEvent(code, value, text); },
+        [this, refused = false](int32_t code, double value, const std::wstring& text) mutable {
+            OnUninstallEvent(code, value, text, refused);
+        },
         copyPath, oldFolder);
     // The wait for the running product happens on the runner's thread, so the window
     // stays responsive meanwhile.
@@ -157,12 +159,15 @@ void CDownloadInstaller::OnDownloadEvent(int32_t code, double value, const std::
     }
 }
 
-void CDownloadInstaller::OnUninstallEvent(int32_t code, double value, const std::wstring& text)
+void CDownloadInstaller::OnUninstallEvent(int32_t code, double value, const std::wstring& text, bool& refused)
 {
     Forward(code, value, text);
     DEBUG_LOG(L"%hs\r\n", InstallEventName(code));
-    if (code == UNIST_CODE_SUCCESS && m_Installer && m_Downloader) m_Downloader->Start();
     // UNIST_CODE_FAIL and UNIST_CODE_ERROR end the attempt here; the window reports them.
+    // A success the same uninstaller states after its error must not start the download
+    // behind the failure the window has already shown.
+    if (code == UNIST_CODE_FAIL || code == UNIST_CODE_ERROR) refused = true;
+    if (code == UNIST_CODE_SUCCESS && !refused && m_Installer && m_Downloader) m_Downloader->Start();
 }
 
 void CDownloadInstaller::OnInstallEvent(int32_t code, double value, const std::wstring& text)

@@ -36,7 +36,8 @@ public:
 
 private:
     void OnDownloadEvent(int32_t code, double value, const std::wstring& text);
-    void OnUninstallEvent(int32_t code, double value, const std::wstring& text);
+    // `refused` belongs to the sending uninstall runner: set once it has reported a failure.
+    void OnUninstallEvent(int32_t code, double value, const std::wstring& text, bool& refused);
     void OnInstallEvent(int32_t code, double value, const std::wstring& text);
     void Forward(int32_t code, double value, const std::wstring& text);
     void Cleanup();

@@ -184,6 +184,8 @@ TEST_F(Orchestrator, FailedUninstallStopsTheAttemptBeforeAnyDownload)
         {"fail", {UNIST_CODE_ERROR, 0.0, L"安装包卸载失败"}},
         {"error", {UNIST_CODE_ERROR, 0.0, L"demo uninstall refused"}},
         {"crash", {UNIST_CODE_ERROR, 3221225477.0, L"安装包卸载失败"}},
+        // The success stated after the error is passed on, but the attempt has failed.
+        {"errorthensuccess", {UNIST_CODE_SUCCESS, 0.0, L""}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -193,11 +195,16 @@ TEST_F(Orchestrator, FailedUninstallStopsTheAttemptBeforeAnyDownload)
         auto installer = Make(uninstaller);
         installer->Start();
         ASSERT_TRUE(recorder.WaitFor(kTerminal, 120));
+        ASSERT_TRUE(recorder.WaitFor({c.last.code}, 120));
+        // Time enough for a download that should not start to show itself.
+        Sleep(300);
         installer.reset();
         std::vector<Event> events = recorder.Events();
         EXPECT_EQ(events.front().code, UNIST_CODE_PROGRESS);
+        std::vector<int32_t> codes = recorder.Codes();
+        EXPECT_EQ(std::count(codes.begin(), codes.end(), UNIST_CODE_ERROR), 1);
         EXPECT_EQ(events.back(), c.last);
-        EXPECT_EQ(IndexOf(recorder.Codes(), DL_CODE_START), -1);
+        EXPECT_EQ(IndexOf(codes, DL_CODE_START), -1);
         EXPECT_TRUE(server->Requests().empty());
     }
 }
