@@ -39,6 +39,8 @@ CMTCurlDownloader::~CMTCurlDownloader()
     }
     if (waiter.joinable()) waiter.join();
     ReleaseNodes();
+    // Kept only for a restart of this downloader, which can no longer come.
+    DeletePartFiles();
 }
 
 void CMTCurlDownloader::Start()

@@ -109,5 +109,7 @@ void CWinDownloader::DownloadThread()
         if (!SleepUnlessCancelled(1000, [this] { return m_BindCallback.m_Cancel.load(); })) break;
         if (attempt == 3) Send(DL_CODE_FAIL, double(int32_t(result)), L"URLDownloadToFile");
     }
+    // A transfer cut short by destroying the downloader leaves no half package behind.
+    if (result != S_OK && m_BindCallback.m_Cancel) DeleteFileW(m_Destination.c_str());
     if (SUCCEEDED(com)) CoUninitialize();
 }

@@ -226,18 +226,3 @@ TEST_F(CurlDownloaderTest, InterruptedTransferResumes)
         EXPECT_EQ(FirstRangeAfter(requests, 1), "bytes=1048576-");
     }
 }
-
-// Destroying the downloader during a transfer stops it and waits for its thread; no
-// terminal event arrives afterwards.
-TEST_F(CurlDownloaderTest, DestroyDuringRunStopsTheTransfer)
-{
-    std::string name = ServedFile(8 * MiB);
-    ASSERT_TRUE(s_Server->SetFaults(R"([{"method": "GET", "throttle": 1048576}])"));
-    std::wstring destination = Destination();
-    EventRecorder events;
-    DestroyAfterFirstProgress(
-        std::make_unique<CCurlDownloader>(events.Callback(), s_Server->FileUrl(name), destination),
-        events, 300);
-    EXPECT_FALSE(FileExists(destination));
-    EXPECT_FALSE(FileExists(destination + L".part"));
-}

@@ -24,3 +24,28 @@ TEST_F(DownloaderContractTest, StartTwiceInARowRunsTwice)
         EXPECT_TRUE(SameContent(destination, ServedPath(name)));
     }
 }
+
+// Destroying a downloader during a run (the window closing) stops its transfers and waits
+// for its threads: no terminal event comes afterwards, and neither the package nor a side
+// file is left in the install folder.
+TEST_F(DownloaderContractTest, DestroyDuringRunStopsEverything)
+{
+    struct Case {
+        int32_t type;
+        int64_t size;
+        DWORD quietMs;
+    } cases[] = {{1, 8 * 1048576, 300}, {2, 8 * 1048576, 300}, {3, 25 * 1048576, 500}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        ASSERT_TRUE(s_Server->Reset());
+        ASSERT_TRUE(s_Server->SetFaults(R"([{"method": "GET", "throttle": 1048576}])"));
+        std::string name = ServedFile(c.size);
+        std::wstring destination = Destination();
+        EventRecorder events;
+        DestroyAfterFirstProgress(
+            CreateDownloader(c.type, events.Callback(), s_Server->FileUrl(name), destination),
+            events, c.quietMs);
+        for (const wchar_t* side : {L"", L".part", L"_0", L"_1"})
+            EXPECT_FALSE(FileExists(destination + side)) << "left behind: " << side;
+    }
+}

@@ -202,17 +202,3 @@ TEST_F(MTCurlDownloaderTest, CurlNotReady)
     EXPECT_EQ(events.Terminal(0).text, L"LibCurl");
     EXPECT_TRUE(s_Server->Requests().empty());
 }
-
-// Destroying the downloader during a run stops the range threads and the waiting thread
-// and waits for them; nothing is reported afterwards.
-TEST_F(MTCurlDownloaderTest, DestroyDuringRunStopsEveryThread)
-{
-    std::string name = ServedFile(25 * MiB);
-    ASSERT_TRUE(s_Server->SetFaults(R"([{"method": "GET", "throttle": 1048576}])"));
-    std::wstring destination = Destination();
-    EventRecorder events;
-    DestroyAfterFirstProgress(
-        std::make_unique<CMTCurlDownloader>(events.Callback(), s_Server->FileUrl(name), destination),
-        events, 500);
-    EXPECT_FALSE(FileExists(destination));
-}
