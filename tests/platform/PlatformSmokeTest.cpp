@@ -160,6 +160,35 @@ TEST(Platform, WindowIsCreatedAndPainted)
     EXPECT_EQ(pixel, kPaintColour);
 }
 
+// The skins ask for the face "微软雅黑"; the test prefix maps it to a CJK font, so Chinese,
+// Japanese and Korean texts have glyphs.
+TEST(Platform, SkinFontFaceHasCjkGlyphs)
+{
+    const wchar_t face[] = L"\x5FAE\x8F6F\x96C5\x9ED1";
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    wchar_t replacement[64] = {};
+    DWORD size = sizeof(replacement) - sizeof(wchar_t);
+    LONG status = RegQueryValueExW(key, face, nullptr, nullptr, reinterpret_cast<BYTE*>(replacement), &size);
+    RegCloseKey(key);
+    ASSERT_EQ(status, ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(replacement), L"WenQuanYi Micro Hei");
+
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT font = CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+    HGDIOBJ old = SelectObject(dc, font);
+    const wchar_t text[] = L"\x5B89\x88C5\x30A4\xC124";  // Chinese, Japanese and Korean letters
+    WORD glyphs[4] = {};
+    DWORD converted = GetGlyphIndicesW(dc, text, 4, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+    ASSERT_EQ(converted, 4u);
+    for (WORD glyph : glyphs) EXPECT_NE(glyph, 0xFFFF);
+}
+
 TEST(Platform, RegistryValueRoundTripsUnderCurrentUser)
 {
     const wchar_t* keyPath = L"Software\\LumenoPlatformSmoke";
