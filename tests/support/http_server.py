@@ -110,8 +110,8 @@ def parse_range(header, size):
     or "bad" when it cannot be satisfied."""
     if not header or not header.startswith("bytes=") or "," in header:
         return None
-    spec = header[len("bytes="):].strip()
-    first_text, _, last_text = spec.partition("-")
+    range_text = header[len("bytes="):].strip()
+    first_text, _, last_text = range_text.partition("-")
     try:
         if first_text == "":
             count = int(last_text)

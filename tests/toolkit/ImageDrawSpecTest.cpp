@@ -35,15 +35,15 @@ TEST(ImageDrawSpec, ReadsKeysUntilTheFirstViolation)
         {L"File='x.png'", L"File='x.png'", {}, {}, {}},                    // keys are case-sensitive
     };
     for (const Case& c : cases) {
-        ImageDrawSpec spec = ParseImageDrawString(c.text);
+        ImageDrawSpec draw = ParseImageDrawString(c.text);
         std::string label = testing::PrintToString(std::wstring(c.text));
-        EXPECT_EQ(spec.drawString, c.text);
-        EXPECT_EQ(spec.imageName, c.name) << label;
-        EXPECT_TRUE(SameRect(spec.dest, c.dest.left, c.dest.top, c.dest.right, c.dest.bottom)) << label;
-        EXPECT_TRUE(SameRect(spec.source, c.source.left, c.source.top, c.source.right, c.source.bottom)) << label;
-        EXPECT_TRUE(SameRect(spec.corner, c.corner.left, c.corner.top, c.corner.right, c.corner.bottom)) << label;
-        EXPECT_EQ(spec.image, nullptr);
-        EXPECT_FALSE(spec.tried);
+        EXPECT_EQ(draw.drawString, c.text);
+        EXPECT_EQ(draw.imageName, c.name) << label;
+        EXPECT_TRUE(SameRect(draw.dest, c.dest.left, c.dest.top, c.dest.right, c.dest.bottom)) << label;
+        EXPECT_TRUE(SameRect(draw.source, c.source.left, c.source.top, c.source.right, c.source.bottom)) << label;
+        EXPECT_TRUE(SameRect(draw.corner, c.corner.left, c.corner.top, c.corner.right, c.corner.bottom)) << label;
+        EXPECT_EQ(draw.image, nullptr);
+        EXPECT_FALSE(draw.tried);
     }
 }
 
@@ -95,9 +95,9 @@ TEST(ImageDrawSpec, EveryCutOfADrawStringParses)
     const size_t fileEnd = full.find(L"' ") + 1;
     for (size_t n = 0; n <= full.size(); ++n) {
         std::wstring cut = full.substr(0, n);
-        ImageDrawSpec spec = ParseImageDrawString(cut);
+        ImageDrawSpec draw = ParseImageDrawString(cut);
         // Until the file value is closed the whole text names the picture.
-        EXPECT_EQ(spec.imageName, n < fileEnd ? cut : L"res\\mainWnd\\installBtn1.png") << n;
+        EXPECT_EQ(draw.imageName, n < fileEnd ? cut : L"res\\mainWnd\\installBtn1.png") << n;
     }
     EXPECT_EQ(ParseImageDrawString(full).fade, 200);
 }

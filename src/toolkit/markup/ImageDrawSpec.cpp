@@ -9,43 +9,43 @@ inline bool IsSpace(wchar_t c)
     return c <= 32 && c != L'\0';
 }
 
-void Apply(ImageDrawSpec& spec, const std::wstring& key, const std::wstring& value, std::wstring& restype,
+void Apply(ImageDrawSpec& draw, const std::wstring& key, const std::wstring& value, std::wstring& restype,
            bool& fromResource, bool& fromColor)
 {
     if (value.empty()) {
         return;
     }
     if (key == L"file") {
-        spec.imageName = value;
+        draw.imageName = value;
         fromResource = fromColor = false;
     } else if (key == L"res") {
-        spec.imageName = value;
+        draw.imageName = value;
         fromResource = true;
         fromColor = false;
     } else if (key == L"restype") {
         restype = value;
     } else if (key == L"color") {
-        spec.imageName = value;
+        draw.imageName = value;
         fromColor = true;
         fromResource = false;
     } else if (key == L"dest") {
-        spec.dest = ParseSkinRect(value);
+        draw.dest = ParseSkinRect(value);
     } else if (key == L"source") {
-        spec.source = ParseSkinRect(value);
+        draw.source = ParseSkinRect(value);
     } else if (key == L"corner" || key == L"scale9") {
-        spec.corner = ParseSkinRect(value);
+        draw.corner = ParseSkinRect(value);
     } else if (key == L"mask") {
-        spec.mask = ParseSkinColor(value);
+        draw.mask = ParseSkinColor(value);
     } else if (key == L"fade") {
-        spec.fade = static_cast<uint8_t>(ParseSkinInteger(value));
+        draw.fade = static_cast<uint8_t>(ParseSkinInteger(value));
     } else if (key == L"hole") {
-        spec.hole = ParseSkinBool(value);
+        draw.hole = ParseSkinBool(value);
     } else if (key == L"xtiled") {
-        spec.xtiled = ParseSkinBool(value);
+        draw.xtiled = ParseSkinBool(value);
     } else if (key == L"ytiled") {
-        spec.ytiled = ParseSkinBool(value);
+        draw.ytiled = ParseSkinBool(value);
     } else if (key == L"hsl") {
-        spec.hsl = ParseSkinBool(value);
+        draw.hsl = ParseSkinBool(value);
     }
 }
 
@@ -53,9 +53,9 @@ void Apply(ImageDrawSpec& spec, const std::wstring& key, const std::wstring& val
 
 ImageDrawSpec ParseImageDrawString(const std::wstring& drawString)
 {
-    ImageDrawSpec spec;
-    spec.drawString = drawString;
-    spec.imageName = drawString;
+    ImageDrawSpec draw;
+    draw.drawString = drawString;
+    draw.imageName = drawString;
     std::wstring restype;
     bool fromResource = false;
     bool fromColor = false;
@@ -93,18 +93,18 @@ ImageDrawSpec ParseImageDrawString(const std::wstring& drawString)
         }
         std::wstring value(valueStart, p);
         ++p;
-        Apply(spec, key, value, restype, fromResource, fromColor);
+        Apply(draw, key, value, restype, fromResource, fromColor);
         if (*p != L' ') {
             break;
         }
     }
 
     if (fromColor) {
-        spec.resourceType = kColorImageType;
+        draw.resourceType = kColorImageType;
     } else if (fromResource) {
-        spec.resourceType = restype;
+        draw.resourceType = restype;
     }
-    return spec;
+    return draw;
 }
 
 SkinRect EffectiveSourceRect(const SkinRect& source, int32_t width, int32_t height)
