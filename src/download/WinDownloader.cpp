@@ -6,7 +6,22 @@
 CWinDownloader::CBindCallback::~CBindCallback()
 {
     m_Cancel = true;
+    EndBinding();
     m_Callback = nullptr;
+}
+
+void CWinDownloader::CBindCallback::Cancel()
+{
+    m_Cancel = true;
+    std::lock_guard<std::mutex> lock(m_BindingLock);
+    if (m_Binding) m_Binding->Abort();
+}
+
+void CWinDownloader::CBindCallback::EndBinding()
+{
+    std::lock_guard<std::mutex> lock(m_BindingLock);
+    if (m_Binding) m_Binding->Release();
+    m_Binding = nullptr;
 }
 
 HRESULT CWinDownloader::CBindCallback::QueryInterface(REFIID riid, void** object)
@@ -23,7 +38,14 @@ HRESULT CWinDownloader::CBindCallback::QueryInterface(REFIID riid, void** object
 
 HRESULT CWinDownloader::CBindCallback::OnStartBinding(DWORD, IBinding* binding)
 {
+    std::lock_guard<std::mutex> lock(m_BindingLock);
+    if (m_Binding) m_Binding->Release();
     m_Binding = binding;
+    if (m_Binding) {
+        m_Binding->AddRef();
+        // Cancelled before the binding was known: Cancel() could not reach it.
+        if (m_Cancel) m_Binding->Abort();
+    }
     return E_NOTIMPL;
 }
 
@@ -60,6 +82,7 @@ CWinDownloader::~CWinDownloader()
         // A worker that never ran must run now to end: it sees the cancel flag at once.
         if (worker && !m_Resumed) worker->Resume();
     }
+    m_BindCallback.Cancel();
     if (worker) worker->Join();
 }
 
@@ -101,6 +124,7 @@ void CWinDownloader::DownloadThread()
     for (int attempt = 1; attempt <= 3; ++attempt) {
         result = URLDownloadToFileW(nullptr, url.c_str(), m_Destination.c_str(), 0,
                                     &m_BindCallback);
+        m_BindCallback.EndBinding();
         if (result == S_OK) {
             Send(DL_CODE_SUCCESS, 0.0, L"URLDownloadToFile");
             break;

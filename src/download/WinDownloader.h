@@ -37,8 +37,16 @@ public:
         STDMETHOD(OnObjectAvailable)(REFIID, IUnknown*) override { return E_NOTIMPL; }
         STDMETHOD(GetBindInfoEx)(DWORD*, BINDINFO*, DWORD*, DWORD*) override { return E_NOTIMPL; }
 
+        // Sets the cancel flag and aborts the binding in progress, if any. Any thread may
+        // call it: a transfer whose server has stopped sending calls OnProgress no more, so
+        // the flag alone would leave the caller waiting for the server.
+        void Cancel();
+        // Lets go of the binding of the attempt that has just ended (worker thread).
+        void EndBinding();
+
         InstallCallback m_Callback;
-        IBinding* m_Binding = nullptr;  // kept, not used
+        IBinding* m_Binding = nullptr;  // held while an attempt runs, for Cancel()
+        std::mutex m_BindingLock;       // m_Binding between the worker and Cancel()
         std::atomic<bool> m_Cancel{false};
     };
 

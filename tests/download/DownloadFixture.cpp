@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <thread>
 
 TestServer* DownloadTest::s_Server = nullptr;
 std::wstring DownloadTest::s_Root;
@@ -156,16 +157,30 @@ std::wstring DownloadTest::Destination()
     return folder + L"\\__Package_Lumeno.exe";
 }
 
-void DestroyAfterFirstProgress(std::unique_ptr<CDownloader> downloader, EventRecorder& events,
-                               DWORD quietMs)
+void DestroyAfterProgress(std::unique_ptr<CDownloader> downloader, EventRecorder& events,
+                          DWORD settleMs, DWORD quietMs)
 {
     HANDLE progressed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     events.m_OnEvent = [progressed](const RecordedEvent& e) {
         if (e.code == DL_CODE_PROGRESS) SetEvent(progressed);
     };
     downloader->Start();
-    EXPECT_EQ(WaitForSingleObject(progressed, 30000), WAIT_OBJECT_0) << "no progress";
-    downloader.reset();
+    EXPECT_EQ(WaitForSingleObject(progressed, 60000), WAIT_OBJECT_0) << "no progress";
+    // The system downloader does not report every byte, so progress cannot tell when a
+    // transfer has reached a point such as a stall; a pause has to do.
+    Sleep(settleMs);
+
+    // Destroyed on another thread, so that a destruction that waits for the server shows
+    // as a failure rather than as a test program that never ends.
+    HANDLE destroyed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread destroyer([&downloader, destroyed] {
+        downloader.reset();
+        SetEvent(destroyed);
+    });
+    EXPECT_EQ(WaitForSingleObject(destroyed, 30000), WAIT_OBJECT_0)
+        << "the destruction waits for the server";
+    destroyer.join();
+    CloseHandle(destroyed);
     events.m_OnEvent = nullptr;
     CloseHandle(progressed);
     size_t seen = events.Events().size();

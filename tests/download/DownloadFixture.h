@@ -62,10 +62,12 @@ protected:
     static std::wstring s_Root;
 };
 
-// Starts `downloader` (built on `events`), destroys it once the first progress event has
-// arrived, and checks that the run was cut short: START only, nothing for `quietMs` after.
-void DestroyAfterFirstProgress(std::unique_ptr<CDownloader> downloader, EventRecorder& events,
-                               DWORD quietMs);
+// Starts `downloader` (built on `events`), destroys it `settleMs` after the first progress
+// event, and checks that the destruction returned promptly (well
+// before any server time-out) and cut the run short: START only, nothing for `quietMs`
+// after.
+void DestroyAfterProgress(std::unique_ptr<CDownloader> downloader, EventRecorder& events,
+                          DWORD settleMs, DWORD quietMs);
 
 bool FileExists(const std::wstring& path);
 int64_t SizeOf(const std::wstring& path);

@@ -27,25 +27,35 @@ TEST_F(DownloaderContractTest, StartTwiceInARowRunsTwice)
 
 // Destroying a downloader during a run (the window closing) stops its transfers and waits
 // for its threads: no terminal event comes afterwards, and neither the package nor a side
-// file is left in the install folder.
+// file is left in the install folder. That holds while bytes arrive and while the server
+// has stopped sending mid-body, where no transfer callback comes to notice the cancel.
 TEST_F(DownloaderContractTest, DestroyDuringRunStopsEverything)
 {
+    const char* const kSlow = R"([{"method": "GET", "throttle": 1048576}])";
+    const char* const kStalled = R"([{"method": "GET", "stall": 100, "stall_after": 1048576}])";
     struct Case {
         int32_t type;
         int64_t size;
+        const char* faults;
+        DWORD settleMs;  // after the first progress, before the destruction
         DWORD quietMs;
-    } cases[] = {{1, 8 * 1048576, 300}, {2, 8 * 1048576, 300}, {3, 25 * 1048576, 500}};
+    } cases[] = {
+        {1, 8 * 1048576, kSlow, 0, 300},        {2, 8 * 1048576, kSlow, 0, 300},
+        {3, 25 * 1048576, kSlow, 0, 500},       {1, 8 * 1048576, kStalled, 1500, 300},
+        {2, 8 * 1048576, kStalled, 1500, 300},  {3, 8 * 1048576, kStalled, 1500, 500},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.type);
+        SCOPED_TRACE(std::to_string(c.type) + " " + c.faults);
         ASSERT_TRUE(s_Server->Reset());
-        ASSERT_TRUE(s_Server->SetFaults(R"([{"method": "GET", "throttle": 1048576}])"));
+        ASSERT_TRUE(s_Server->SetFaults(c.faults));
         std::string name = ServedFile(c.size);
         std::wstring destination = Destination();
         EventRecorder events;
-        DestroyAfterFirstProgress(
+        DestroyAfterProgress(
             CreateDownloader(c.type, events.Callback(), s_Server->FileUrl(name), destination),
-            events, c.quietMs);
+            events, c.settleMs, c.quietMs);
         for (const wchar_t* side : {L"", L".part", L"_0", L"_1"})
             EXPECT_FALSE(FileExists(destination + side)) << "left behind: " << side;
     }
 }
+
