@@ -71,7 +71,11 @@ std::wstring CDownloadInstaller::GetPackagePath() const
 
 void CDownloadInstaller::Start()
 {
-    m_PackagePath = GetPackagePath();
+    {
+        // The worker of the attempt that has just ended may still be cleaning up.
+        std::lock_guard<std::mutex> lock(m_PackagePathLock);
+        m_PackagePath = GetPackagePath();
+    }
     DEBUG_LOG(L"DL_TYPE=%d\r\n", Config().m_DownloadType);
 
     if (!m_Downloader) {
@@ -179,8 +183,13 @@ void CDownloadInstaller::OnInstallEvent(int32_t code, double value, const std::w
 
 void CDownloadInstaller::Cleanup()
 {
-    DeleteFileW(m_PackagePath.c_str());
+    std::wstring package;
+    {
+        std::lock_guard<std::mutex> lock(m_PackagePathLock);
+        package = m_PackagePath;
+    }
+    DeleteFileW(package.c_str());
     std::lock_guard<std::mutex> lock(g_RememberedMutex);
     if (!g_RememberedPackage.empty()) DeleteFileW(g_RememberedPackage.c_str());
-    g_RememberedPackage = m_PackagePath;
+    g_RememberedPackage = package;
 }

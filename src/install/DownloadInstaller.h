@@ -5,6 +5,7 @@
 #include "core/InstallEvents.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 class CDownloader;
@@ -50,7 +51,8 @@ private:
     std::wstring m_Url;
     std::wstring m_Uninstaller;
     std::wstring m_InstallFolder;
-    std::wstring m_PackagePath;
+    std::wstring m_PackagePath;  // written by Start(), read by the cleanup on a worker
+    std::mutex m_PackagePathLock;
     std::wstring m_OldInstallFolder;
     std::wstring m_Language;
     bool m_DesktopShortcut;

@@ -45,6 +45,8 @@ CUnInstaller::CUnInstaller(InstallCallback callback, const std::wstring& uninsta
 
 CUnInstaller::~CUnInstaller()
 {
+    // The product may run for hours: a window closing meanwhile must not wait for it.
+    m_Stop = true;
     JoinWorker();
 }
 
@@ -63,7 +65,8 @@ void CUnInstaller::Start()
 void CUnInstaller::Run()
 {
     if (!m_WaitForProcess.empty()) {
-        while (Utils::FindProcess(m_WaitForProcess) != 0) Sleep(100);
+        while (!m_Stop && Utils::FindProcess(m_WaitForProcess) != 0) Sleep(100);
+        if (m_Stop) return;
     }
     if (!Utils::FileExists(m_Uninstaller)) {
         DEBUG_LOG(L"no uninstaller at %ls\r\n", m_Uninstaller.c_str());

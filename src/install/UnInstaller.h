@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -17,7 +18,7 @@ std::wstring BuildUninstallCommandLine(const std::wstring& uninstaller, bool adm
 class CUnInstaller : public CChildRunner {
 public:
     CUnInstaller(InstallCallback callback, const std::wstring& uninstaller, const std::wstring& oldFolder);
-    // Waits for the worker to end.
+    // Waits for the worker to end; a wait for the running product is given up.
     ~CUnInstaller();
 
     // Before the uninstaller runs, the worker waits (without limit) until no process
@@ -38,4 +39,5 @@ private:
     std::wstring m_Uninstaller;
     std::wstring m_OldFolder;
     std::wstring m_WaitForProcess;
+    std::atomic<bool> m_Stop{false};  // set by the destructor: the attempt is being torn down
 };

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -311,8 +312,8 @@ TEST_F(Orchestrator, SecondAttemptReusesTheFirstDownloader)
     Config().m_DownloadType = 2;
     folder = base + L"\\Second";
     installer->SetInstallInfo(url, L"", L"", folder, false, false, false, true, L"");
-    // The first attempt's last event has been sent; its worker may still be ending.
-    Sleep(200);
+    // The first attempt's last event has been sent; its worker deletes the package after it.
+    for (int i = 0; i < 1200 && FileExists(first + L"\\__Package_Lumeno.exe"); ++i) Sleep(50);
     recorder.Clear();
     installer->Start();
     ASSERT_TRUE(recorder.WaitFor(kTerminal, 120));
@@ -329,13 +330,27 @@ TEST_F(Orchestrator, SecondAttemptReusesTheFirstDownloader)
     EXPECT_FALSE(FileExists(folder + L"\\__Package_Lumeno.exe"));
 }
 
+// Starts the demo product and waits until the process list shows it.
+void LaunchProduct(Utils::ChildProcess& product)
+{
+    product.Launch(L"\"" + WinPath(kDemoDir + "/lumenomanager.exe") + L"\"");
+    for (int i = 0; i < 600 && Utils::FindProcess(L"lumenomanager.exe") == 0; ++i) Sleep(50);
+    ASSERT_NE(Utils::FindProcess(L"lumenomanager.exe"), 0u);
+}
+
+void EndProduct()
+{
+    HANDLE running = OpenProcess(PROCESS_TERMINATE, FALSE, Utils::FindProcess(L"lumenomanager.exe"));
+    ASSERT_NE(running, nullptr);
+    TerminateProcess(running, 0);
+    CloseHandle(running);
+}
+
 TEST_F(Orchestrator, NewVersionWaitsForTheRunningProduct)
 {
     std::wstring uninstaller = InstallOldVersion();
     Utils::ChildProcess product;
-    product.Launch(L"\"" + WinPath(kDemoDir + "/lumenomanager.exe") + L"\"");
-    for (int i = 0; i < 100 && Utils::FindProcess(L"lumenomanager.exe") == 0; ++i) Sleep(50);
-    ASSERT_NE(Utils::FindProcess(L"lumenomanager.exe"), 0u);
+    ASSERT_NO_FATAL_FAILURE(LaunchProduct(product));
 
     Config().m_IsInsNew = true;
     auto installer = Make(uninstaller);
@@ -343,15 +358,41 @@ TEST_F(Orchestrator, NewVersionWaitsForTheRunningProduct)
     Sleep(1500);
     EXPECT_TRUE(recorder.Events().empty());
 
-    HANDLE running = OpenProcess(PROCESS_TERMINATE, FALSE, Utils::FindProcess(L"lumenomanager.exe"));
-    ASSERT_NE(running, nullptr);
-    TerminateProcess(running, 0);
-    CloseHandle(running);
+    ASSERT_NO_FATAL_FAILURE(EndProduct());
     ASSERT_TRUE(recorder.WaitFor(kTerminal, 120));
     installer.reset();
     std::vector<int32_t> codes = recorder.Codes();
     EXPECT_EQ(codes.front(), UNIST_CODE_PROGRESS);
     EXPECT_EQ(codes.back(), INSTALL_SUCCESS);
+}
+
+// The window closing while the attempt still waits for the running product: the wait is
+// given up, nothing is removed or downloaded, and the product goes on running.
+TEST_F(Orchestrator, ClosingWhileWaitingForTheProductDoesNotWaitForIt)
+{
+    std::wstring uninstaller = InstallOldVersion();
+    Utils::ChildProcess product;
+    ASSERT_NO_FATAL_FAILURE(LaunchProduct(product));
+    Config().m_IsInsNew = true;
+    auto installer = Make(uninstaller);
+    installer->Start();
+
+    HANDLE destroyed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread closer([&installer, destroyed] {
+        installer.reset();
+        SetEvent(destroyed);
+    });
+    bool promptly = WaitForSingleObject(destroyed, 30000) == WAIT_OBJECT_0;
+    bool stillRunning = Utils::FindProcess(L"lumenomanager.exe") != 0;
+    // Ending the product lets a destruction that waits for it finish, so the test ends.
+    EndProduct();
+    closer.join();
+    CloseHandle(destroyed);
+    EXPECT_TRUE(promptly) << "closing waited for the product";
+    EXPECT_TRUE(stillRunning);
+    EXPECT_TRUE(recorder.Events().empty());
+    EXPECT_TRUE(FileExists(base + L"\\Old Lumeno\\uninst.exe"));
+    EXPECT_TRUE(server->Requests().empty());
 }
 
 // ---- the console front end ------------------------------------------------------------

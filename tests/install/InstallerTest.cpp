@@ -280,16 +280,16 @@ TEST_F(InstallerRun, EncodeAppliesToTheFollowingOutput)
         std::wstring text;
         int32_t codePage;
     } cases[] = {
-        {"code page 936", "out:Encode=936\\n|sleep:300|out:InstPath=\\xD6\\xD0\\xCE\\xC4\\n", L"中文", 936},
-        {"UTF-8", "out:Encode=UTF8\\n|sleep:300|out:InstPath=\\xE4\\xB8\\xAD\\xE6\\x96\\x87\\n", L"中文", 65001},
-        {"a code page the system does not know", "out:Encode=12345\\n|sleep:300|out:InstPath=C:\\\\L\\n", L"C:\\L",
+        {"code page 936", "out:Encode=936\\nMessage=sync\\n|wait|out:InstPath=\\xD6\\xD0\\xCE\\xC4\\n", L"中文", 936},
+        {"UTF-8", "out:Encode=UTF8\\nMessage=sync\\n|wait|out:InstPath=\\xE4\\xB8\\xAD\\xE6\\x96\\x87\\n", L"中文", 65001},
+        {"a code page the system does not know", "out:Encode=12345\\nMessage=sync\\n|wait|out:InstPath=C:\\\\L\\n", L"C:\\L",
          12345},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<Event> events = RunScript(c.script);
-        ASSERT_EQ(events.size(), 4u);
-        EXPECT_EQ(events[2], (Event{IST_CODE_INSTPATH, 0.0, c.text}));
+        ASSERT_EQ(events.size(), 5u);
+        EXPECT_EQ(events[3], (Event{IST_CODE_INSTPATH, 0.0, c.text}));
         EXPECT_EQ(lastCodePage, c.codePage);
     }
 }

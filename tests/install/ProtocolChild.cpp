@@ -3,6 +3,9 @@
 //   out:TEXT    write TEXT to standard output ("\n", "\r", "\\" and "\xHH" are decoded)
 //   sleep:MS    pause
 //   flood:N     write N bytes of chatter lines
+//   wait        wait (up to 60 s) until the test signals the event named by
+//               LUMENO_CHILD_GO, which it does once it has seen an event with the text
+//               "sync": everything written before has then been read and parsed
 //   exit:CODE   end at once with that exit code (unsigned decimal)
 // Without "exit:" it ends with 0. When LUMENO_CHILD_ARGS names a file, the command line
 // it was given is written there first (UTF-16).
@@ -70,6 +73,12 @@ int main()
             Write(Decode(step.substr(4)));
         } else if (step.rfind("sleep:", 0) == 0) {
             Sleep(static_cast<DWORD>(std::atoi(step.c_str() + 6)));
+        } else if (step == "wait") {
+            HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, Env("LUMENO_CHILD_GO").c_str());
+            if (go) {
+                WaitForSingleObject(go, 60000);
+                CloseHandle(go);
+            }
         } else if (step.rfind("flood:", 0) == 0) {
             long total = std::atol(step.c_str() + 6);
             std::string line(99, 'z');

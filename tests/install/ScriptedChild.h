@@ -46,6 +46,7 @@ protected:
     {
         SetEnvironmentVariableW(L"LUMENO_CHILD_SCRIPT", nullptr);
         SetEnvironmentVariableW(L"LUMENO_CHILD_ARGS", nullptr);
+        SetEnvironmentVariableW(L"LUMENO_CHILD_GO", nullptr);
     }
 
     // Starts the runner made by `make`, waits for one of `ending`, then destroys the
@@ -57,12 +58,20 @@ protected:
                                    const std::function<void(Runner&)>& inspect = nullptr)
     {
         SetEnvironmentVariableA("LUMENO_CHILD_SCRIPT", script);
+        // The child's "wait" step ends once the runner has passed on a "sync" text.
+        std::string goName = "LumenoChildGo" + std::to_string(GetCurrentProcessId());
+        HANDLE go = CreateEventA(nullptr, TRUE, FALSE, goName.c_str());
+        SetEnvironmentVariableA("LUMENO_CHILD_GO", goName.c_str());
         EventRecorder recorder;
+        recorder.onEvent = [go](const Event& e) {
+            if (e.text == L"sync") SetEvent(go);
+        };
         std::unique_ptr<Runner> runner = make(recorder.Callback());
         runner->Start();
         EXPECT_TRUE(recorder.WaitFor(ending, 60));
         if (inspect) inspect(*runner);
         runner.reset();
+        CloseHandle(go);
         return recorder.Events();
     }
 };
