@@ -50,7 +50,7 @@ TEST_F(WinDownloaderTest, ThreeFailuresThenFail)
         CWinDownloader downloader(events.Callback(), L"file:///Z:/no/such/folder/pkg.exe",
                                   destination);
         downloader.Start();
-        ASSERT_TRUE(events.WaitTerminals(1, 30000));
+        ASSERT_TRUE(events.WaitTerminals(1, 60000));
     }
     EXPECT_EQ(events.Codes(), (std::vector<int32_t>{DL_CODE_START, DL_CODE_FAIL}));
     EXPECT_LT(events.Terminal(0).value, 0.0);
