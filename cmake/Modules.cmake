@@ -37,5 +37,9 @@ function(lumeno_test name)
   set(workdir "${CMAKE_BINARY_DIR}/testrun/${name}")
   file(MAKE_DIRECTORY "${workdir}")
   add_test(NAME ${name} COMMAND test_${name} --gtest_color=no WORKING_DIRECTORY "${workdir}")
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  # A program cut short (killed, crashed) may still exit with 0: a pass needs the
+  # closing summary, and any failure line or non-zero exit (reported by wine-run) fails.
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];wine-run: the program ended with exit code")
 endfunction()
