@@ -11,7 +11,7 @@
 #include "TestPaths.h"
 #include "i18n/Language.h"
 #include "toolkit/archive/SkinArchive.h"
-#include "toolkit/markup/ImageDrawSpec.h"
+#include "toolkit/markup/ImageDrawString.h"
 #include "toolkit/markup/MultiLanguage.h"
 #include "toolkit/markup/SkinXml.h"
 

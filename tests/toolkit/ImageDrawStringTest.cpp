@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/archive/SkinImage.h"
-#include "toolkit/markup/ImageDrawSpec.h"
+#include "toolkit/markup/ImageDrawString.h"
 
 namespace {
 

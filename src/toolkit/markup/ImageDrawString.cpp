@@ -1,4 +1,4 @@
-#include "toolkit/markup/ImageDrawSpec.h"
+#include "toolkit/markup/ImageDrawString.h"
 
 #include "toolkit/archive/SkinImage.h"
 
