@@ -1,6 +1,6 @@
 #include "core/CommandLine.h"
 #include "core/InstallerConfig.h"
-#include "services/ScratchFolder.h"
+#include "support/TestFiles.h"
 #include "services/SystemInfo.h"
 
 #include <gtest/gtest.h>

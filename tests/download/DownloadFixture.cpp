@@ -1,5 +1,7 @@
 #include "DownloadFixture.h"
 
+#include "support/TestFiles.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -74,24 +76,6 @@ std::wstring WorkingFolder()
     return buffer;
 }
 
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = folder + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
 
 } // namespace
 
@@ -152,7 +136,7 @@ std::wstring DownloadTest::Destination()
         if (c == '/') c = '_';
     std::wstring folder = WorkingFolder() + L"\\dl\\" + std::wstring(name.begin(), name.end());
     CreateDirectoryW((WorkingFolder() + L"\\dl").c_str(), nullptr);
-    RemoveTree(folder);
+    TestFiles::RemoveTree(folder);
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder + L"\\__Package_Lumeno.exe";
 }

@@ -8,7 +8,7 @@
 #include "install/EventRecorder.h"
 #include "services/FileSystem.h"
 #include "services/Process.h"
-#include "services/ScratchFolder.h"
+#include "support/TestFiles.h"
 #include "support/TestServer.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +50,7 @@ class Orchestrator : public testing::Test {
 protected:
     void SetUp() override
     {
-        server = std::make_unique<TestServer>(WinPath(kDemoDir));
+        server = std::make_unique<TestServer>(TestFiles::HostPath(kDemoDir));
         ASSERT_NE(server->Port(), 0);
         url = server->FileUrl(kPackageName);
         const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
@@ -83,7 +83,7 @@ protected:
     {
         std::wstring old = base + L"\\Old Lumeno";
         Utils::ChildProcess package;
-        package.Launch(L"\"" + WinPath(kDemoDir + "/" + kPackageName) + L"\" /S -demodelay=0 /D=" + old);
+        package.Launch(L"\"" + TestFiles::HostPath(kDemoDir + "/" + kPackageName) + L"\" /S -demodelay=0 /D=" + old);
         char buffer[1024];
         while (package.ReadOutput(buffer, sizeof(buffer)) > 0) {
         }
@@ -135,10 +135,10 @@ TEST_F(Orchestrator, FreshInstallDownloadsRunsAndDeletesThePackage)
     EXPECT_EQ(events[IndexOf(codes, IST_CODE_EXEPATH)].text, folder + L"\\lumenomanager.exe");
     EXPECT_EQ(events.back().value, 0.0);  // the package stated its verdict
 
-    EXPECT_FALSE(FileExists(folder + L"\\__Package_Lumeno.exe"));
-    EXPECT_TRUE(FileExists(folder + L"\\lumenomanager.exe"));
-    EXPECT_TRUE(FileExists(folder + L"\\uninst.exe"));
-    EXPECT_TRUE(FileExists(folder + L"\\uninst.ep"));
+    EXPECT_FALSE(Utils::FileExists(folder + L"\\__Package_Lumeno.exe"));
+    EXPECT_TRUE(Utils::FileExists(folder + L"\\lumenomanager.exe"));
+    EXPECT_TRUE(Utils::FileExists(folder + L"\\uninst.exe"));
+    EXPECT_TRUE(Utils::FileExists(folder + L"\\uninst.ep"));
     wchar_t language[32] = L"";
     GetPrivateProfileStringW(L"Install", L"Language", L"", language, 32, (folder + L"\\config.ini").c_str());
     EXPECT_STREQ(language, L"de-DE");
@@ -159,10 +159,10 @@ TEST_F(Orchestrator, OldInstallationIsRemovedBeforeTheDownload)
     for (int i = 0; i < removed; ++i) EXPECT_EQ(codes[i], UNIST_CODE_PROGRESS) << i;
     EXPECT_EQ(codes[removed + 1], DL_CODE_START);
     EXPECT_EQ(codes.back(), INSTALL_SUCCESS);
-    EXPECT_FALSE(FileExists(oldFolder + L"\\lumenomanager.exe"));
-    EXPECT_FALSE(FileExists(oldFolder + L"\\uninst.exe"));
-    EXPECT_TRUE(FileExists(folder + L"\\lumenomanager.exe"));
-    EXPECT_TRUE(FileExists(Utils::GetTempDir() + L"Lumeno_un_asa.exe"));
+    EXPECT_FALSE(Utils::FileExists(oldFolder + L"\\lumenomanager.exe"));
+    EXPECT_FALSE(Utils::FileExists(oldFolder + L"\\uninst.exe"));
+    EXPECT_TRUE(Utils::FileExists(folder + L"\\lumenomanager.exe"));
+    EXPECT_TRUE(Utils::FileExists(Utils::GetTempDir() + L"Lumeno_un_asa.exe"));
 }
 
 TEST_F(Orchestrator, UninstallerPathOfAMissingFileIsLikeNone)
@@ -269,7 +269,7 @@ TEST_F(Orchestrator, DigestMismatchRetriesOnceThenFailsAndCleansUp)
     EXPECT_EQ(codes[md5 + 2], DL_CODE_START);
     EXPECT_EQ(codes.back(), DL_CODE_FAIL);
     EXPECT_EQ(IndexOf(codes, IST_CODE_START), -1);
-    EXPECT_FALSE(FileExists(folder + L"\\__Package_Lumeno.exe"));
+    EXPECT_FALSE(Utils::FileExists(folder + L"\\__Package_Lumeno.exe"));
 }
 
 TEST_F(Orchestrator, FailedDownloadLeavesNoPackage)
@@ -283,7 +283,7 @@ TEST_F(Orchestrator, FailedDownloadLeavesNoPackage)
     EXPECT_EQ(codes.front(), DL_CODE_START);
     EXPECT_EQ(codes.back(), DL_CODE_FAIL);
     EXPECT_EQ(IndexOf(codes, IST_CODE_START), -1);
-    EXPECT_FALSE(FileExists(folder + L"\\__Package_Lumeno.exe"));
+    EXPECT_FALSE(Utils::FileExists(folder + L"\\__Package_Lumeno.exe"));
 }
 
 TEST_F(Orchestrator, PackageFailureIsReportedAndThePackageDeleted)
@@ -299,7 +299,7 @@ TEST_F(Orchestrator, PackageFailureIsReportedAndThePackageDeleted)
     EXPECT_EQ(events.back(), (Event{IST_CODE_FAIL, 1000.0, L"demo failure requested"}));
     std::vector<int32_t> codes = recorder.Codes();
     EXPECT_EQ(std::count(codes.begin(), codes.end(), IST_CODE_FAIL), 1);
-    EXPECT_FALSE(FileExists(folder + L"\\__Package_Lumeno.exe"));
+    EXPECT_FALSE(Utils::FileExists(folder + L"\\__Package_Lumeno.exe"));
 }
 
 TEST_F(Orchestrator, SecondAttemptReusesTheFirstDownloader)
@@ -313,7 +313,7 @@ TEST_F(Orchestrator, SecondAttemptReusesTheFirstDownloader)
     folder = base + L"\\Second";
     installer->SetInstallInfo(url, L"", L"", folder, false, false, false, true, L"");
     // The first attempt's last event has been sent; its worker deletes the package after it.
-    for (int i = 0; i < 1200 && FileExists(first + L"\\__Package_Lumeno.exe"); ++i) Sleep(50);
+    for (int i = 0; i < 1200 && Utils::FileExists(first + L"\\__Package_Lumeno.exe"); ++i) Sleep(50);
     recorder.Clear();
     installer->Start();
     ASSERT_TRUE(recorder.WaitFor(kTerminal, 120));
@@ -325,15 +325,15 @@ TEST_F(Orchestrator, SecondAttemptReusesTheFirstDownloader)
     int success = IndexOf(codes, DL_CODE_SUCCESS);
     ASSERT_GE(success, 0);
     EXPECT_EQ(events[success].text, L"LibCurl");
-    EXPECT_TRUE(FileExists(folder + L"\\lumenomanager.exe"));
-    EXPECT_FALSE(FileExists(first + L"\\__Package_Lumeno.exe"));
-    EXPECT_FALSE(FileExists(folder + L"\\__Package_Lumeno.exe"));
+    EXPECT_TRUE(Utils::FileExists(folder + L"\\lumenomanager.exe"));
+    EXPECT_FALSE(Utils::FileExists(first + L"\\__Package_Lumeno.exe"));
+    EXPECT_FALSE(Utils::FileExists(folder + L"\\__Package_Lumeno.exe"));
 }
 
 // Starts the demo product and waits until the process list shows it.
 void LaunchProduct(Utils::ChildProcess& product)
 {
-    product.Launch(L"\"" + WinPath(kDemoDir + "/lumenomanager.exe") + L"\"");
+    product.Launch(L"\"" + TestFiles::HostPath(kDemoDir + "/lumenomanager.exe") + L"\"");
     for (int i = 0; i < 600 && Utils::FindProcess(L"lumenomanager.exe") == 0; ++i) Sleep(50);
     ASSERT_NE(Utils::FindProcess(L"lumenomanager.exe"), 0u);
 }
@@ -391,7 +391,7 @@ TEST_F(Orchestrator, ClosingWhileWaitingForTheProductDoesNotWaitForIt)
     EXPECT_TRUE(promptly) << "closing waited for the product";
     EXPECT_TRUE(stillRunning);
     EXPECT_TRUE(recorder.Events().empty());
-    EXPECT_TRUE(FileExists(base + L"\\Old Lumeno\\uninst.exe"));
+    EXPECT_TRUE(Utils::FileExists(base + L"\\Old Lumeno\\uninst.exe"));
     EXPECT_TRUE(server->Requests().empty());
 }
 
@@ -405,7 +405,7 @@ struct CliRun {
 CliRun RunCli(const std::wstring& arguments)
 {
     Utils::ChildProcess cli;
-    cli.Launch(L"\"" + WinPath(LUMENO_BINARY_DIR "/src/cli/LumenoSetupCli.exe") + L"\" " + arguments);
+    cli.Launch(L"\"" + TestFiles::HostPath(LUMENO_BINARY_DIR "/src/cli/LumenoSetupCli.exe") + L"\" " + arguments);
     std::string output;
     char buffer[1024];
     int got;
@@ -434,8 +434,8 @@ TEST_F(Orchestrator, ConsoleFrontEndInstallsAndPrintsEveryEvent)
     EXPECT_NE(std::find(run.lines.begin(), run.lines.end(),
                         R"({"code":3000,"name":"IST_CODE_INSTPATH","value":0,"text":")" + folderJson + "\"}"),
               run.lines.end());
-    EXPECT_TRUE(FileExists(folder + L"\\lumenomanager.exe"));
-    EXPECT_FALSE(FileExists(folder + L"\\__Package_Lumeno.exe"));
+    EXPECT_TRUE(Utils::FileExists(folder + L"\\lumenomanager.exe"));
+    EXPECT_FALSE(Utils::FileExists(folder + L"\\__Package_Lumeno.exe"));
 }
 
 TEST_F(Orchestrator, ConsoleFrontEndReportsFailuresAndBadUse)

@@ -88,16 +88,3 @@ private:
     std::vector<Event> m_Events;
 };
 
-// A host path such as /work/main/x as Windows sees it: Z:\work\main\x.
-inline std::wstring WinPath(const std::string& unixPath)
-{
-    std::wstring path = L"Z:";
-    for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-    return path;
-}
-
-inline bool FileExists(const std::wstring& path)
-{
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}

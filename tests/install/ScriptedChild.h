@@ -3,6 +3,7 @@
 #pragma once
 
 #include "install/EventRecorder.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ void ExpectParses(const std::vector<ParseCase>& cases,
 
 inline std::wstring ChildPath()
 {
-    return WinPath(LUMENO_BINARY_DIR "/tests/install/protocol_child.exe");
+    return TestFiles::HostPath(LUMENO_BINARY_DIR "/tests/install/protocol_child.exe");
 }
 
 // Runs a runner against protocol_child.exe with a script (see ProtocolChild.cpp).

@@ -1,7 +1,7 @@
 #include "install/UnInstaller.h"
 
 #include "install/ScriptedChild.h"
-#include "services/ScratchFolder.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 

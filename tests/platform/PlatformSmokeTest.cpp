@@ -18,6 +18,8 @@ extern "C" {
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 
+#include "support/TestFiles.h"
+
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -29,13 +31,6 @@ extern "C" {
 
 namespace {
 
-// Host paths ("/work/...") as Wine sees them through its drive Z:.
-std::wstring HostPath(const std::string& unixPath)
-{
-    std::wstring path = L"Z:";
-    for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-    return path;
-}
 
 std::vector<unsigned char> ReadAll(const std::wstring& path)
 {
@@ -214,7 +209,7 @@ TEST(Platform, RegistryValueRoundTripsUnderCurrentUser)
 TEST(Platform, ChildOutputIsReadThroughRedirectedPipes)
 {
     PipedChild child;
-    std::wstring commandLine = L"\"" + HostPath(PLATFORM_CHILD) + L"\" hello";
+    std::wstring commandLine = L"\"" + TestFiles::HostPath(PLATFORM_CHILD) + L"\" hello";
     ASSERT_TRUE(child.Start(commandLine));
     std::string output = child.ReadToEnd();
     WaitForSingleObject(child.info.hProcess, 10000);
@@ -272,7 +267,7 @@ TEST(Platform, CurlFetchesFromLocalServer)
 
 TEST(Platform, SevenZipArchiveMadeByTheToolIsRead)
 {
-    std::wstring path = HostPath(PLATFORM_FIXTURES "/smoke.7z");
+    std::wstring path = TestFiles::HostPath(PLATFORM_FIXTURES "/smoke.7z");
     CFileInStream file;
     ASSERT_EQ(InFile_OpenW(&file.file, path.c_str()), 0);
     FileInStream_CreateVTable(&file);
@@ -329,7 +324,7 @@ TEST(Platform, JsonIsParsed)
 
 TEST(Platform, PngIsDecoded)
 {
-    std::vector<unsigned char> png = ReadAll(HostPath(PLATFORM_FIXTURES "/smoke.png"));
+    std::vector<unsigned char> png = ReadAll(TestFiles::HostPath(PLATFORM_FIXTURES "/smoke.png"));
     ASSERT_FALSE(png.empty());
     int width = 0, height = 0, channels = 0;
     unsigned char* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 4);

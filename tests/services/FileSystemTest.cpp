@@ -1,5 +1,5 @@
 #include "services/FileSystem.h"
-#include "services/ScratchFolder.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 

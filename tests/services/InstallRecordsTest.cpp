@@ -2,7 +2,7 @@
 
 #include "core/InstallerConfig.h"
 #include "services/FileSystem.h"
-#include "services/ScratchFolder.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -7,16 +7,6 @@
 
 #include "services/TextConversion.h"
 
-std::wstring HostPath(const std::string& hostPath)
-{
-    std::wstring path = L"Z:" + Utils::ToWide(hostPath, CP_UTF8);
-    for (wchar_t& c : path) {
-        if (c == L'/') {
-            c = L'\\';
-        }
-    }
-    return path;
-}
 
 std::wstring FixturePath(const std::string& name)
 {

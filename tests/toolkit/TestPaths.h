@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-// A host path ("/work/...") as a Windows path ("Z:\work\...").
-std::wstring HostPath(const std::string& hostPath);
+#include "support/TestFiles.h"
+
+using TestFiles::HostPath;
 // A file of the toolkit's archive fixtures.
 std::wstring FixturePath(const std::string& name);
 std::vector<uint8_t> ReadAll(const std::wstring& path);

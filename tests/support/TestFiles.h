@@ -1,5 +1,5 @@
-// Scratch folders, small files and environment variables for tests that use the real file
-// system of the test prefix. Everything a test makes here is removed again afterwards.
+// Host paths, scratch folders, small files and environment variables for tests that use the
+// real file system of the test prefix. Everything a test makes here is removed again afterwards.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "services/TextConversion.h"
+
 namespace TestFiles {
+
+// A host path ("/work/main/x", UTF-8) as the Windows program sees it: "Z:\work\main\x".
+inline std::wstring HostPath(const std::string& hostPath)
+{
+    std::wstring path = L"Z:" + Utils::ToWide(hostPath, CP_UTF8);
+    for (wchar_t& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path;
+}
 
 // Deletes `dir` with everything below it; a missing folder is fine.
 inline void RemoveTree(const std::wstring& dir)
